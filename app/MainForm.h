@@ -1,0 +1,109 @@
+#pragma once
+// The program's one window: its controls, its timers and the little state that is not held
+// by a control. Every handler runs on the window's thread; the backend forwards the user's
+// actions and the timers' ticks here.
+#include <string>
+#include <vector>
+
+#include "pipeline/CodeLog.h"
+#include "pipeline/ResultLine.h"
+#include "pipeline/ResultPoll.h"
+#include "platform/Controls.h"
+#include "platform/Services.h"
+#include "platform/Timer.h"
+#include "settings/SettingsStore.h"
+
+namespace tolvira {
+
+inline constexpr int kWindowWidth = 3750;   // twips
+inline constexpr int kWindowHeight = 4280;  // twips
+inline constexpr uint32_t kColourKey = 0x00585858;
+inline constexpr const char* kAppTitle = "Tolvira";
+
+class MainForm {
+public:
+    explicit MainForm(Services& services);
+    MainForm(const MainForm&) = delete;
+    MainForm& operator=(const MainForm&) = delete;
+
+    // Events from the backend.
+    void load();
+    // A request to close the window: it is hidden instead. Returns false (the close is refused).
+    bool closeRequested();
+    // Windows ends the session: let it, and take the tray icon away.
+    void sessionEnding();
+    // Explorer was restarted and forgot the icon.
+    void taskbarCreated();
+    // A notification from the tray icon, with the mouse message that happened over it.
+    void trayNotification(uint32_t mouseMessage);
+    // A mouse button pressed on the window's body.
+    void bodyPressed();
+    // Something was dropped on CodeList; files is empty when the drop held no file list.
+    void codeListDrop(const std::vector<std::string>& files);
+
+    // The title text made from the version: "Tolvira 2.8".
+    std::string titleText() const;
+    // A message box with the window's topmost state dropped around it.
+    void showMessage(const std::string& text);
+
+    Services& sys;
+    SettingsStore settings;
+
+    // Main window.
+    Label wt;
+    Label bclose;
+    ListBox CodeList;
+    ListBox delist;
+    Label bp;
+    Label bset;
+    Label bhelp;
+    Label bend;
+
+    // Help panel.
+    Control fhelp;
+    Control Image1;
+    Label Label3;
+    Label help;
+    Label hs;
+
+    // Settings panel.
+    Control Fset;
+    Label TCCam;
+    Label restart;
+    CheckBox Check1;
+    CheckBox Check2;
+    CheckBox Check3;
+    CheckBox Check4;
+    Control Shape1;
+    Label Label2;
+    OptionButton o0;
+    OptionButton o1;
+    OptionButton o2;
+    Control setok;
+
+    Timer GetCode;
+    Timer CheckIRMLoad;
+    Timer DelayLoad;
+    Timer ReadP;
+    Timer Trestart;
+
+    // The last line read from bar.dat, or the self-test line the help panel puts here.
+    ResultLine LastBar;
+
+    ResultPoll poll;
+    CodeLog log;
+
+    // Every control and timer, for a backend to mirror.
+    std::vector<Control*> controls();
+    std::vector<Timer*> timers();
+
+    // The result files, in the program folder.
+    std::string programFile(const std::string& name) const;
+
+private:
+    void exitProgram();
+    void layOut();
+    void wireEvents();
+};
+
+}  // namespace tolvira

@@ -1,0 +1,24 @@
+#include "engine/EngineLaunch.h"
+
+#include "app/MainForm.h"
+#include "engine/ProcessCheck.h"
+
+namespace tolvira {
+
+void launchCameraEngine(Services& sys) {
+    const std::string& folder = sys.env.programFolder;
+    sys.files.removeEverywhere(folder, "bar.dat");
+    sys.children.start({inFolder(folder, "zbarcam.exe"), {}, inFolder(folder, "bar.dat")});
+}
+
+void DelayLoadTick(MainForm& form) {
+    // Off before the messages are let through, so the 1 ms timer can't run this twice.
+    form.DelayLoad.setEnabled(false);
+    form.sys.lifecycle.processPendingMessages();
+    // An engine left running by an earlier run is kept: one engine, one writer of bar.dat.
+    const bool running = IsProcessRunning(form.sys.processes, "zbarcam.exe");
+    form.CodeList.insertTop("[正在加载图像识别模块]");
+    if (!running) launchCameraEngine(form.sys);
+}
+
+}  // namespace tolvira

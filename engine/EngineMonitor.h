@@ -1,0 +1,15 @@
+#pragma once
+// Watching the camera engine and its video window "ZBar".
+#include "platform/Services.h"
+
+namespace tolvira {
+
+class MainForm;
+
+// 0: the engine does not run; 1: it runs without its video window; 2: the window exists.
+int EngineState(Services& sys);
+
+void CheckIRMLoadTick(MainForm& form);
+void Check3Click(MainForm& form);
+
+}  // namespace tolvira

@@ -1,0 +1,30 @@
+#pragma once
+// One line of engine output: a symbology name, a colon, then the code text. The text is
+// decoded for display and comparison; the bytes are kept as read for the log.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Services.h"
+
+namespace tolvira {
+
+struct ResultLine {
+    std::string text;  // UTF-8
+    Bytes raw;         // as the engine wrote them, CR and LF removed
+
+    static ResultLine fromText(std::string text);
+    // Decodes engine bytes: UTF-8 where valid, the ANSI code page otherwise.
+    static ResultLine fromBytes(Bytes raw, TextCodec& codec);
+    bool operator==(const ResultLine&) const = default;
+};
+
+// Everything after the first colon, later colons included; nothing for a line without one.
+std::optional<std::string_view> codeTextOf(std::string_view line);
+
+// The line with every CR and LF removed.
+std::string withoutLineBreaks(std::string_view line);
+
+bool isValidUtf8(std::string_view bytes);
+
+}  // namespace tolvira

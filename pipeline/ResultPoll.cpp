@@ -1,0 +1,55 @@
+#include "pipeline/ResultPoll.h"
+
+#include "app/MainForm.h"
+#include "pipeline/Delivery.h"
+
+namespace tolvira {
+
+void ResultPoll::tick() {
+    form_.log.flush();
+    Services& sys = form_.sys;
+    const std::vector<Bytes> lines = reader_.readNew(sys.files, lastLineOnly_);
+    if (reader_.present()) lastLineOnly_ = false;
+    for (const Bytes& line : lines) {
+        form_.LastBar = ResultLine::fromBytes(line, sys.codec);
+        lastRead_ = form_.LastBar.raw;
+        test();
+    }
+    if (!lines.empty()) return;
+    // Nothing new: LastBar is still the file's last line, unless the help panel replaced it.
+    if (reader_.lastLine() && form_.LastBar.raw != lastRead_) {
+        form_.LastBar = ResultLine::fromBytes(*reader_.lastLine(), sys.codec);
+        lastRead_ = form_.LastBar.raw;
+    }
+    test();
+}
+
+const std::string& ResultPoll::oldBar() {
+    if (!accepted_) accepted_ = form_.settings.get("OldBar", "");
+    return *accepted_;
+}
+
+void ResultPoll::test() {
+    const ResultLine line = form_.LastBar;
+    if (line.text.empty() || line.text == oldBar()) return;
+    accepted_ = line.text;
+    form_.settings.save("OldBar", line.text);
+    if (line.text == kWelcomeLine) {
+        form_.hs.setVisible(true);
+    } else if (line.text != kSelfTestLine) {
+        Deliver(form_, line);
+    }
+}
+
+void ResultPoll::togglePause() {
+    if (form_.GetCode.enabled()) {
+        form_.GetCode.setEnabled(false);
+        form_.bp.setCaption("开始扫码");
+    } else {
+        lastLineOnly_ = true;
+        form_.GetCode.setEnabled(true);
+        form_.bp.setCaption("停止扫码");
+    }
+}
+
+}  // namespace tolvira

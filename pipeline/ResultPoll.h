@@ -1,0 +1,37 @@
+#pragma once
+// The result poll: every tick takes the complete lines the camera engine appended to bar.dat
+// and puts each through the new-code test against the last accepted line.
+#include <optional>
+#include <string>
+
+#include "pipeline/ResultFileReader.h"
+#include "pipeline/ResultLine.h"
+
+namespace tolvira {
+
+class MainForm;
+
+inline constexpr const char* kWelcomeLine = "QR-Code:Welcome to the Vantrel";
+inline constexpr const char* kSelfTestLine = "[Tolvria]:TEST";
+
+class ResultPoll {
+public:
+    ResultPoll(MainForm& form, std::string path) : form_(form), reader_(std::move(path)) {}
+
+    void tick();
+    // The bp label: pause, or resume with only the file's last line considered.
+    void togglePause();
+
+private:
+    void test();
+    const std::string& oldBar();
+
+    MainForm& form_;
+    ResultFileReader reader_;
+    Bytes lastRead_;            // the last line taken from the file, as LastBar got it
+    bool lastLineOnly_ = true;  // the first read of a run, and the first after resuming
+    // The last accepted line, kept here too so a store that fails can't make it pass again.
+    std::optional<std::string> accepted_;
+};
+
+}  // namespace tolvira

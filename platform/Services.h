@@ -1,0 +1,190 @@
+#pragma once
+// The operating-system services the logic needs, as small interfaces. The Win32 backend
+// implements them with API calls; the fake backend with in-memory state. All text is UTF-8;
+// Bytes are raw file contents.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tolvira {
+
+using Bytes = std::string;
+
+struct ProcessEntry {
+    uint32_t pid = 0;
+    std::string exeName;  // file name with extension, as the process list shows it
+};
+
+class Processes {
+public:
+    virtual ~Processes() = default;
+    // Every running process, or nothing when the list can't be read.
+    virtual std::optional<std::vector<ProcessEntry>> list() = 0;
+    virtual bool terminate(uint32_t pid) = 0;
+};
+
+// A child process whose standard output goes to a file created afresh. No shell is involved:
+// every argument reaches the child as one argument, however it is spelled.
+struct ChildSpec {
+    std::string exe;  // full path, or a bare name searched for in the usual places
+    std::vector<std::string> args;
+    std::string outputFile;  // full path; shareable for reading, writing and deletion
+    bool operator==(const ChildSpec&) const = default;
+};
+
+class Children {
+public:
+    virtual ~Children() = default;
+    // Starts without waiting; false when the output file or the process could not be made.
+    virtual bool start(const ChildSpec& spec) = 0;
+};
+
+struct FileInfo {
+    uint64_t size = 0;
+    uint64_t identity = 0;  // changes when the file is deleted and made again
+};
+
+class Files {
+public:
+    virtual ~Files() = default;
+    // An ordinary file (not a folder, not hidden or system), or nothing.
+    virtual std::optional<FileInfo> info(const std::string& path) = 0;
+    // Up to maxBytes from offset, the file opened without locking out its writer.
+    virtual std::optional<Bytes> read(const std::string& path, uint64_t offset,
+                                      size_t maxBytes) = 0;
+    // Appends, creating the file when missing.
+    virtual bool append(const std::string& path, const Bytes& data) = 0;
+    virtual bool exists(const std::string& path) = 0;
+    // Deletes every file of this name in the folder and all its subfolders, read-only included.
+    virtual void removeEverywhere(const std::string& folder, const std::string& name) = 0;
+};
+
+enum class Hive { CurrentUser, LocalMachine };
+
+struct RegistryValue {
+    enum class Status { Absent, Text, OtherType, Failed };
+    Status status = Status::Absent;
+    std::string text;
+};
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+    virtual RegistryValue get(Hive hive, const std::string& key, const std::string& name) = 0;
+    // Writes a string value, creating the key when needed.
+    virtual bool set(Hive hive, const std::string& key, const std::string& name,
+                     const std::string& text) = 0;
+    // Fails when the value does not exist.
+    virtual bool remove(Hive hive, const std::string& key, const std::string& name) = 0;
+};
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual bool clear() = 0;
+    virtual bool setText(const std::string& text) = 0;
+};
+
+struct KeyInput {
+    enum class Kind { Unicode, VirtualKey };
+    Kind kind = Kind::Unicode;
+    uint16_t code = 0;  // a UTF-16 unit, or a virtual-key code
+    bool up = false;
+    bool operator==(const KeyInput&) const = default;
+};
+
+class Keyboard {
+public:
+    virtual ~Keyboard() = default;
+    // One batch, handed to the system without waiting for the target.
+    virtual bool send(const std::vector<KeyInput>& keys) = 0;
+};
+
+using WindowId = uintptr_t;  // 0: no window
+
+class OtherWindows {
+public:
+    virtual ~OtherWindows() = default;
+    // A top-level window titled exactly `title` that belongs to a process whose executable
+    // name is `ownerExe` (letter case ignored); 0 when there is none.
+    virtual WindowId find(const std::string& title, const std::string& ownerExe) = 0;
+    virtual void removeCloseCommand(WindowId window) = 0;
+    // Topmost, position and size kept, and shown or hidden.
+    virtual void placeTopmost(WindowId window, bool show) = 0;
+};
+
+// The program's own main window.
+class FormWindow {
+public:
+    virtual ~FormWindow() = default;
+    virtual void show() = 0;
+    virtual void hide() = 0;
+    virtual bool visible() const = 0;
+    virtual void restoreAndActivate() = 0;
+    virtual void setSize(int widthTwips, int heightTwips) = 0;
+    virtual void setColourKey(uint32_t colorref) = 0;
+    virtual void setTopmost(bool topmost) = 0;
+    // Hands the mouse to the system's move loop, as a press on a caption bar would.
+    virtual void beginDrag() = 0;
+};
+
+class TrayIcon {
+public:
+    virtual ~TrayIcon() = default;
+    virtual bool add() = 0;
+    virtual bool remove() = 0;
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Modal, OK only, no icon, caption "Tolvira".
+    virtual void message(const std::string& text) = 0;
+};
+
+class Lifecycle {
+public:
+    virtual ~Lifecycle() = default;
+    // Claims the single-instance name; false when another instance holds it.
+    virtual bool claimSingleInstance() = 0;
+    // Ends the process at once; no further event runs.
+    virtual void quit() = 0;
+    // Lets pending window messages be handled once.
+    virtual void processPendingMessages() = 0;
+};
+
+class TextCodec {
+public:
+    virtual ~TextCodec() = default;
+    virtual std::string ansiToUtf8(const Bytes& bytes) = 0;
+};
+
+struct Environment {
+    std::string programFolder;  // no trailing backslash except at a drive root
+    std::string exeName;        // file name without folder and extension
+    std::string arguments;      // the whole text after the executable's name
+    int versionMajor = 0;
+    int versionMinor = 0;
+};
+
+struct Services {
+    Environment env;
+    Processes& processes;
+    Children& children;
+    Files& files;
+    Registry& registry;
+    Clipboard& clipboard;
+    Keyboard& keyboard;
+    OtherWindows& windows;
+    FormWindow& window;
+    TrayIcon& tray;
+    Dialogs& dialogs;
+    Lifecycle& lifecycle;
+    TextCodec& codec;
+};
+
+// `name` in `folder`, with one backslash between them.
+std::string inFolder(const std::string& folder, const std::string& name);
+
+}  // namespace tolvira

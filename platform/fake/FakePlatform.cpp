@@ -1,0 +1,278 @@
+#include "platform/fake/FakePlatform.h"
+
+#include <algorithm>
+
+namespace tolvira::fake {
+
+void FakeClock::attach(Timer& timer) {
+    timer.attach(this);
+    entries_.push_back({&timer, now_ + timer.interval()});
+}
+
+void FakeClock::timerChanged(Timer& timer) {
+    for (Entry& e : entries_) {
+        if (e.timer == &timer) e.due = now_ + timer.interval();
+    }
+}
+
+void FakeClock::advance(int64_t ms) {
+    const int64_t end = now_ + ms;
+    for (;;) {
+        Entry* next = nullptr;
+        for (Entry& e : entries_) {
+            if (e.timer->enabled() && e.due <= end && (!next || e.due < next->due)) next = &e;
+        }
+        if (!next) break;
+        now_ = next->due;
+        next->due = now_ + next->timer->interval();
+        next->timer->tick();
+    }
+    now_ = end;
+}
+
+std::optional<std::vector<ProcessEntry>> FakeProcesses::list() {
+    if (listFails) return std::nullopt;
+    return processes;
+}
+
+bool FakeProcesses::terminate(uint32_t pid) {
+    if (std::find(unkillable.begin(), unkillable.end(), pid) != unkillable.end()) return false;
+    const auto it = std::find_if(processes.begin(), processes.end(),
+                                 [&](const ProcessEntry& p) { return p.pid == pid; });
+    if (it == processes.end()) return false;
+    processes.erase(it);
+    terminated.push_back(pid);
+    return true;
+}
+
+uint32_t FakeProcesses::add(const std::string& exeName) {
+    processes.push_back({nextPid_, exeName});
+    return nextPid_++;
+}
+
+bool FakeProcesses::running(const std::string& exeName) const {
+    return std::any_of(processes.begin(), processes.end(),
+                       [&](const ProcessEntry& p) { return p.exeName == exeName; });
+}
+
+std::optional<FileInfo> FakeFiles::info(const std::string& path) {
+    const auto it = files.find(path);
+    if (it == files.end() || it->second.folder) return std::nullopt;
+    return FileInfo{it->second.data.size(), it->second.identity};
+}
+
+std::optional<Bytes> FakeFiles::read(const std::string& path, uint64_t offset, size_t maxBytes) {
+    const auto it = files.find(path);
+    if (it == files.end() || it->second.folder || it->second.locked) return std::nullopt;
+    const Bytes& data = it->second.data;
+    if (offset > data.size()) return Bytes{};
+    return data.substr(offset, maxBytes);
+}
+
+bool FakeFiles::append(const std::string& path, const Bytes& data) {
+    auto it = files.find(path);
+    if (it == files.end()) {
+        put(path, data);
+        return true;
+    }
+    if (it->second.folder || it->second.locked) return false;
+    it->second.data += data;
+    return true;
+}
+
+bool FakeFiles::exists(const std::string& path) {
+    return files.count(path) != 0;
+}
+
+void FakeFiles::removeEverywhere(const std::string& folder, const std::string& name) {
+    removals.push_back(folder + "|" + name);
+    const std::string prefix = folder.back() == '\\' ? folder : folder + "\\";
+    for (auto it = files.begin(); it != files.end();) {
+        const std::string& path = it->first;
+        const bool inside = path.compare(0, prefix.size(), prefix) == 0;
+        const bool named = path.size() >= name.size() + 1 &&
+                           path.compare(path.size() - name.size(), name.size(), name) == 0 &&
+                           path[path.size() - name.size() - 1] == '\\';
+        if (inside && named && !it->second.folder) {
+            it = files.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void FakeFiles::put(const std::string& path, Bytes data) {
+    files[path] = File{std::move(data), nextIdentity_++};
+}
+
+void FakeFiles::write(const std::string& path, const Bytes& data) {
+    auto it = files.find(path);
+    if (it == files.end()) {
+        put(path, data);
+    } else {
+        it->second.data += data;
+    }
+}
+
+void FakeFiles::remove(const std::string& path) {
+    files.erase(path);
+}
+
+const Bytes* FakeFiles::contents(const std::string& path) const {
+    const auto it = files.find(path);
+    return it == files.end() ? nullptr : &it->second.data;
+}
+
+bool FakeChildren::start(const ChildSpec& spec) {
+    if (fails) return false;
+    started.push_back(spec);
+    files_.put(spec.outputFile, {});
+    const size_t slash = spec.exe.find_last_of('\\');
+    processes_.add(slash == std::string::npos ? spec.exe : spec.exe.substr(slash + 1));
+    return true;
+}
+
+std::string FakeRegistry::path(Hive hive, const std::string& key, const std::string& name) {
+    return std::string(hive == Hive::CurrentUser ? "HKCU\\" : "HKLM\\") + key + "\\" + name;
+}
+
+RegistryValue FakeRegistry::get(Hive hive, const std::string& key, const std::string& name) {
+    if (readFails) return {RegistryValue::Status::Failed, {}};
+    const auto it = values.find(path(hive, key, name));
+    return it == values.end() ? RegistryValue{} : it->second;
+}
+
+bool FakeRegistry::set(Hive hive, const std::string& key, const std::string& name,
+                       const std::string& text) {
+    if (writeFails) return false;
+    values[path(hive, key, name)] = {RegistryValue::Status::Text, text};
+    writes.push_back(path(hive, key, name));
+    return true;
+}
+
+bool FakeRegistry::remove(Hive hive, const std::string& key, const std::string& name) {
+    if (writeFails || values.erase(path(hive, key, name)) == 0) return false;
+    writes.push_back(path(hive, key, name));
+    return true;
+}
+
+bool FakeClipboard::clear() {
+    if (held) return false;
+    text.reset();
+    ++changes;
+    return true;
+}
+
+bool FakeClipboard::setText(const std::string& newText) {
+    if (held) return false;
+    text = newText;
+    ++changes;
+    return true;
+}
+
+bool FakeKeyboard::send(const std::vector<KeyInput>& keys) {
+    if (fails) return false;
+    batches.push_back(keys);
+    return true;
+}
+
+WindowId FakeOtherWindows::find(const std::string& title, const std::string& ownerExe) {
+    for (const auto& [id, w] : windows) {
+        if (w.title == title && w.ownerExe == ownerExe) return id;
+    }
+    return 0;
+}
+
+void FakeOtherWindows::removeCloseCommand(WindowId window) {
+    if (auto it = windows.find(window); it != windows.end()) it->second.hasClose = false;
+}
+
+void FakeOtherWindows::placeTopmost(WindowId window, bool show) {
+    if (auto it = windows.find(window); it != windows.end()) {
+        it->second.topmost = true;
+        it->second.visible = show;
+    }
+}
+
+WindowId FakeOtherWindows::open(const std::string& title, const std::string& ownerExe) {
+    windows[nextId_] = {title, ownerExe};
+    return nextId_++;
+}
+
+void FakeOtherWindows::close(WindowId window) {
+    windows.erase(window);
+}
+
+void FakeFormWindow::show() {
+    shown = true;
+    calls.push_back("show");
+}
+
+void FakeFormWindow::hide() {
+    shown = false;
+    active = false;
+    calls.push_back("hide");
+}
+
+void FakeFormWindow::restoreAndActivate() {
+    shown = true;
+    active = true;
+    calls.push_back("restore");
+}
+
+void FakeFormWindow::setSize(int widthTwips, int heightTwips) {
+    width = widthTwips;
+    height = heightTwips;
+    calls.push_back("size");
+}
+
+void FakeFormWindow::setColourKey(uint32_t colorref) {
+    colourKey = colorref;
+    calls.push_back("colourKey");
+}
+
+void FakeFormWindow::setTopmost(bool on) {
+    topmost = on;
+    calls.push_back(on ? "topmost" : "notopmost");
+}
+
+bool FakeTray::add() {
+    present = true;
+    ++adds;
+    calls_.push_back("trayAdd");
+    return true;
+}
+
+bool FakeTray::remove() {
+    const bool was = present;
+    present = false;
+    calls_.push_back("trayRemove");
+    return was;
+}
+
+void FakeDialogs::message(const std::string& text) {
+    shown.push_back(text);
+    topmostWhileShown.push_back(window_.topmost);
+}
+
+std::string FakeCodec::ansiToUtf8(const Bytes& bytes) {
+    std::string out;
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) < 0x80) {
+            out.push_back(c);
+        } else {
+            out += "\xEF\xBF\xBD";
+        }
+    }
+    return out;
+}
+
+Environment FakePlatform::defaultEnvironment() {
+    return {"C:\\Scan", "Tolvira", "", 2, 8};
+}
+
+FakePlatform::FakePlatform(Environment env)
+    : services{std::move(env), processes, children, files,     registry, clipboard, keyboard,
+               windows,        window,    tray,     dialogs,   lifecycle, codec} {}
+
+}  // namespace tolvira::fake

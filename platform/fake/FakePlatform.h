@@ -1,0 +1,222 @@
+#pragma once
+// An in-memory backend with a virtual clock, for driving MainForm in tests: every service
+// records what was asked of it and can be told to fail.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Services.h"
+#include "platform/Timer.h"
+
+namespace tolvira::fake {
+
+// Fires attached timers in time order as the test advances the clock.
+class FakeClock : public TimerView {
+public:
+    void attach(Timer& timer);
+    void timerChanged(Timer& timer) override;
+    // Moves time on by ms, firing every tick that falls due on the way.
+    void advance(int64_t ms);
+    int64_t now() const { return now_; }
+
+private:
+    struct Entry {
+        Timer* timer;
+        int64_t due;
+    };
+    std::vector<Entry> entries_;
+    int64_t now_ = 0;
+};
+
+class FakeProcesses : public Processes {
+public:
+    std::optional<std::vector<ProcessEntry>> list() override;
+    bool terminate(uint32_t pid) override;
+    uint32_t add(const std::string& exeName);
+    bool running(const std::string& exeName) const;
+    std::vector<ProcessEntry> processes;
+    bool listFails = false;
+    std::vector<uint32_t> unkillable;
+    std::vector<uint32_t> terminated;
+
+private:
+    uint32_t nextPid_ = 100;
+};
+
+class FakeFiles : public Files {
+public:
+    std::optional<FileInfo> info(const std::string& path) override;
+    std::optional<Bytes> read(const std::string& path, uint64_t offset, size_t maxBytes) override;
+    bool append(const std::string& path, const Bytes& data) override;
+    bool exists(const std::string& path) override;
+    void removeEverywhere(const std::string& folder, const std::string& name) override;
+
+    struct File {
+        Bytes data;
+        uint64_t identity = 0;
+        bool folder = false;
+        bool locked = false;  // held exclusively by another program
+    };
+    // Creates or replaces a file (a new identity).
+    void put(const std::string& path, Bytes data);
+    // Appends as another writer would, keeping the identity.
+    void write(const std::string& path, const Bytes& data);
+    void remove(const std::string& path);
+    const Bytes* contents(const std::string& path) const;
+    std::map<std::string, File> files;
+    std::vector<std::string> removals;  // "folder|name" of each removeEverywhere
+
+private:
+    uint64_t nextIdentity_ = 1;
+};
+
+// A started child makes its output file afresh and shows in the process list.
+class FakeChildren : public Children {
+public:
+    FakeChildren(FakeFiles& files, FakeProcesses& processes)
+        : files_(files), processes_(processes) {}
+    bool start(const ChildSpec& spec) override;
+    std::vector<ChildSpec> started;
+    bool fails = false;
+
+private:
+    FakeFiles& files_;
+    FakeProcesses& processes_;
+};
+
+class FakeRegistry : public Registry {
+public:
+    RegistryValue get(Hive hive, const std::string& key, const std::string& name) override;
+    bool set(Hive hive, const std::string& key, const std::string& name,
+             const std::string& text) override;
+    bool remove(Hive hive, const std::string& key, const std::string& name) override;
+
+    static std::string path(Hive hive, const std::string& key, const std::string& name);
+    std::map<std::string, RegistryValue> values;  // by path()
+    bool readFails = false;
+    bool writeFails = false;
+    std::vector<std::string> writes;  // path() of each successful set or remove
+};
+
+class FakeClipboard : public Clipboard {
+public:
+    bool clear() override;
+    bool setText(const std::string& text) override;
+    std::optional<std::string> text;  // nothing: empty clipboard
+    bool held = false;                // another program holds it open
+    int changes = 0;
+};
+
+class FakeKeyboard : public Keyboard {
+public:
+    bool send(const std::vector<KeyInput>& keys) override;
+    std::vector<std::vector<KeyInput>> batches;
+    bool fails = false;
+};
+
+class FakeOtherWindows : public OtherWindows {
+public:
+    WindowId find(const std::string& title, const std::string& ownerExe) override;
+    void removeCloseCommand(WindowId window) override;
+    void placeTopmost(WindowId window, bool show) override;
+
+    struct Window {
+        std::string title;
+        std::string ownerExe;
+        bool visible = true;
+        bool topmost = false;
+        bool hasClose = true;
+    };
+    WindowId open(const std::string& title, const std::string& ownerExe);
+    void close(WindowId window);
+    std::map<WindowId, Window> windows;
+
+private:
+    WindowId nextId_ = 0x1000;
+};
+
+class FakeFormWindow : public FormWindow {
+public:
+    void show() override;
+    void hide() override;
+    bool visible() const override { return shown; }
+    void restoreAndActivate() override;
+    void setSize(int widthTwips, int heightTwips) override;
+    void setColourKey(uint32_t colorref) override;
+    void setTopmost(bool topmost) override;
+    void beginDrag() override { ++drags; }
+
+    bool shown = false;
+    bool active = false;
+    bool topmost = false;
+    int width = 0;
+    int height = 0;
+    std::optional<uint32_t> colourKey;
+    int drags = 0;
+    std::vector<std::string> calls;  // in order, for sequence checks
+};
+
+class FakeTray : public TrayIcon {
+public:
+    explicit FakeTray(std::vector<std::string>& calls) : calls_(calls) {}
+    bool add() override;
+    bool remove() override;
+    bool present = false;
+    int adds = 0;
+
+private:
+    std::vector<std::string>& calls_;
+};
+
+class FakeDialogs : public Dialogs {
+public:
+    explicit FakeDialogs(FakeFormWindow& window) : window_(window) {}
+    void message(const std::string& text) override;
+    std::vector<std::string> shown;
+    std::vector<bool> topmostWhileShown;
+
+private:
+    FakeFormWindow& window_;
+};
+
+class FakeLifecycle : public Lifecycle {
+public:
+    bool claimSingleInstance() override { return !otherInstance; }
+    void quit() override { quitted = true; }
+    void processPendingMessages() override { ++pumps; }
+    bool otherInstance = false;
+    bool quitted = false;
+    int pumps = 0;
+};
+
+// Bytes outside ASCII become U+FFFD; enough to tell a decoded line from a raw one.
+class FakeCodec : public TextCodec {
+public:
+    std::string ansiToUtf8(const Bytes& bytes) override;
+};
+
+// Every fake service, bundled as the Services a MainForm takes.
+struct FakePlatform {
+    explicit FakePlatform(Environment env = defaultEnvironment());
+    static Environment defaultEnvironment();
+
+    FakeClock clock;
+    FakeProcesses processes;
+    FakeFiles files;
+    FakeChildren children{files, processes};
+    FakeRegistry registry;
+    FakeClipboard clipboard;
+    FakeKeyboard keyboard;
+    FakeOtherWindows windows;
+    FakeFormWindow window;
+    FakeTray tray{window.calls};
+    FakeDialogs dialogs{window};
+    FakeLifecycle lifecycle;
+    FakeCodec codec;
+    Services services;
+};
+
+}  // namespace tolvira::fake
