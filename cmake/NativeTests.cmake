@@ -7,13 +7,8 @@ add_library(tolvira_fake STATIC platform/fake/FakePlatform.cpp)
 target_link_libraries(tolvira_fake PUBLIC tolvira_core)
 tolvira_warnings(tolvira_fake)
 
-add_executable(tolvira_tests
-  tests/ControlsTest.cpp
-  tests/ResultFileReaderTest.cpp
-  tests/ResultLineTest.cpp
-  tests/ResultPollTest.cpp
-  tests/StartupTest.cpp
-)
+file(GLOB TOLVIRA_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*Test.cpp)
+add_executable(tolvira_tests ${TOLVIRA_TEST_SOURCES})
 target_link_libraries(tolvira_tests PRIVATE tolvira_fake GTest::gtest_main)
 tolvira_warnings(tolvira_tests)
 gtest_discover_tests(tolvira_tests DISCOVERY_TIMEOUT 30)
