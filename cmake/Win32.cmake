@@ -8,3 +8,7 @@ tolvira_warnings(Tolvira)
 if(MINGW)
   target_link_options(Tolvira PRIVATE -municode -static)
 endif()
+tolvira_add_resources(Tolvira)
+
+include(cmake/Win32Tests.cmake)
+include(cmake/EndToEnd.cmake)

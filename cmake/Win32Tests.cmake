@@ -1,0 +1,1 @@
+# Unit tests of the Win32 services, run under Wine.
