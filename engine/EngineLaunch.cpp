@@ -5,10 +5,12 @@
 
 namespace tolvira {
 
-void launchCameraEngine(Services& sys) {
+void launchCameraEngine(MainForm& form) {
+    Services& sys = form.sys;
     const std::string& folder = sys.env.programFolder;
     sys.files.removeEverywhere(folder, "bar.dat");
     sys.children.start({inFolder(folder, "zbarcam.exe"), {}, inFolder(folder, "bar.dat")});
+    form.poll.engineLaunched();
 }
 
 void DelayLoadTick(MainForm& form) {
@@ -18,7 +20,7 @@ void DelayLoadTick(MainForm& form) {
     // An engine left running by an earlier run is kept: one engine, one writer of bar.dat.
     const bool running = IsProcessRunning(form.sys.processes, "zbarcam.exe");
     form.CodeList.insertTop("[正在加载图像识别模块]");
-    if (!running) launchCameraEngine(form.sys);
+    if (!running) launchCameraEngine(form);
 }
 
 }  // namespace tolvira

@@ -3,11 +3,10 @@
 namespace tolvira {
 
 class MainForm;
-struct Services;
 
 // Deletes every bar.dat in the program folder and its subfolders, then starts the folder's
 // zbarcam.exe with its standard output in a new bar.dat there.
-void launchCameraEngine(Services& sys);
+void launchCameraEngine(MainForm& form);
 
 // The one-shot DelayLoad tick after start-up.
 void DelayLoadTick(MainForm& form);

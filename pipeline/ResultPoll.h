@@ -21,6 +21,8 @@ public:
     void tick();
     // The bp label: pause, or resume with only the file's last line considered.
     void togglePause();
+    // The engine's output starts afresh: every line of the new file is a new reading.
+    void engineLaunched() { lastLineOnly_ = false; }
 
 private:
     void test();
