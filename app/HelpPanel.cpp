@@ -4,10 +4,32 @@
 
 namespace tolvira {
 
-void ToggleHelp(MainForm& /*form*/) {}
+namespace {
+constexpr int kOpenLeft = 120;  // twips
+constexpr int kOpenTop = 480;   // twips
+constexpr const char* kTips =
+    "如果识别模块已运行请调节摄像头焦距到最佳，并增加环境的光线。"
+    "如果识别模块未运行，请点击初始化或者重新启动计算机后再试";
+}  // namespace
 
-void HideHelp(MainForm& /*form*/) {}
+void ToggleHelp(MainForm& form) {
+    if (form.fhelp.visible()) {
+        form.fhelp.setVisible(false);
+        return;
+    }
+    // With bar.dat still empty this line becomes the last accepted one, so the test pattern
+    // counts as new again even if it was read before.
+    form.LastBar = ResultLine::fromText(kSelfTestLine);
+    form.fhelp.move(kOpenLeft, kOpenTop);
+    form.fhelp.setVisible(true);
+}
 
-void ShowTips(MainForm& /*form*/) {}
+void HideHelp(MainForm& form) {
+    form.fhelp.setVisible(false);
+}
+
+void ShowTips(MainForm& form) {
+    form.showMessage(kTips);
+}
 
 }  // namespace tolvira

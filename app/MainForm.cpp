@@ -181,7 +181,7 @@ void MainForm::showMessage(const std::string& text) {
 
 void MainForm::exitProgram() {
     sys.window.hide();
-    if (const WindowId video = sys.windows.find("ZBar", "zbarcam.exe")) {
+    if (const WindowId video = findVideoWindow(sys)) {
         sys.windows.placeTopmost(video, false);
     }
     sys.tray.remove();

@@ -1,17 +1,72 @@
 #include "engine/EngineMonitor.h"
 
+#include <charconv>
+#include <string>
+#include <system_error>
+
 #include "app/MainForm.h"
 #include "engine/ProcessCheck.h"
 
 namespace tolvira {
 
-int EngineState(Services& sys) {
-    if (!IsProcessRunning(sys.processes, "zbarcam.exe")) return 0;
-    return sys.windows.find("ZBar", "zbarcam.exe") == 0 ? 1 : 2;
+namespace {
+
+constexpr const char* kCameraEngine = "zbarcam.exe";
+constexpr const char* kVideoTitle = "ZBar";
+constexpr const char* kNotRunning = "图像识别模块未运行";
+constexpr const char* kRunning = "图像识别模块已运行";
+constexpr const char* kLoaded = "[图像识别模块加载成功]";
+constexpr const char* kAnnounced = "1";
+
+// The flag is taken by its numeric value, so only a text reading as 1 means announced.
+bool loadAnnounced(const std::string& tag) {
+    const size_t start = tag.find_first_not_of(' ');
+    if (start == std::string::npos) return false;
+    double value = 0;
+    const auto read = std::from_chars(tag.data() + start, tag.data() + tag.size(), value);
+    return read.ec == std::errc() && value == 1;
 }
 
-void CheckIRMLoadTick(MainForm& /*form*/) {}
+void placeVideoWindow(MainForm& form, WindowId video) {
+    form.sys.windows.placeTopmost(video, form.Check3.checked());
+}
 
-void Check3Click(MainForm& /*form*/) {}
+}  // namespace
+
+WindowId findVideoWindow(Services& sys) {
+    return sys.windows.find(kVideoTitle, kCameraEngine);
+}
+
+int EngineState(Services& sys) {
+    if (!IsProcessRunning(sys.processes, kCameraEngine)) return 0;
+    return findVideoWindow(sys) == 0 ? 1 : 2;
+}
+
+void CheckIRMLoadTick(MainForm& form) {
+    const int state = EngineState(form.sys);
+    if (state == 0) {
+        form.TCCam.setCaption(kNotRunning);
+        form.restart.setEnabled(true);
+        return;
+    }
+    form.TCCam.setCaption(kRunning);
+    if (state == 1) return;
+
+    // Looked up afresh: the window may have closed since the state was taken.
+    if (const WindowId video = findVideoWindow(form.sys)) {
+        form.sys.windows.removeCloseCommand(video);
+        placeVideoWindow(form, video);
+    }
+    form.restart.setEnabled(true);
+    if (!loadAnnounced(form.CheckIRMLoad.tag())) {
+        form.CodeList.insertTop(kLoaded);
+        form.CheckIRMLoad.setTag(kAnnounced);
+    }
+    form.CheckIRMLoad.setEnabled(false);
+}
+
+void Check3Click(MainForm& form) {
+    if (const WindowId video = findVideoWindow(form.sys)) placeVideoWindow(form, video);
+}
 
 }  // namespace tolvira

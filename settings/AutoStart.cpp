@@ -4,8 +4,37 @@
 
 namespace tolvira {
 
-void LoadAutoStart(MainForm& /*form*/) {}
+namespace {
 
-void Check4Click(MainForm& /*form*/) {}
+constexpr const char* kAutoStartFailed =
+    "无法设置开机自动启动，您可能没有足够的权限，或被安全软件拦截！";
+
+}  // namespace
+
+std::string runValueData(const Environment& env) {
+    // Always one separator, even after a drive root's own backslash.
+    const std::string exe = env.programFolder + "\\" + env.exeName + ".exe";
+    // Unquoted, a path with a blank makes Windows try its first word as a program.
+    const bool needsQuotes = exe.find(' ') != std::string::npos;
+    return (needsQuotes ? "\"" + exe + "\"" : exe) + " RUN";
+}
+
+void LoadAutoStart(MainForm& form) {
+    const RegistryValue value =
+        form.sys.registry.get(Hive::LocalMachine, kRunKey, form.sys.env.exeName);
+    const bool present = value.status == RegistryValue::Status::Text && !value.text.empty();
+    // Mirrors the Run value only: the click's write or delete must not follow.
+    form.Check4.setValueWithoutEvent(present ? 1 : 0);
+}
+
+void Check4Click(MainForm& form) {
+    Registry& registry = form.sys.registry;
+    const std::string& name = form.sys.env.exeName;
+    const bool done = form.Check4.checked() ? registry.set(Hive::LocalMachine, kRunKey, name,
+                                                           runValueData(form.sys.env))
+                                            : registry.remove(Hive::LocalMachine, kRunKey, name);
+    // The box keeps the user's state either way.
+    if (!done) form.showMessage(kAutoStartFailed);
+}
 
 }  // namespace tolvira

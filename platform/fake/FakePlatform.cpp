@@ -177,8 +177,12 @@ bool FakeKeyboard::send(const std::vector<KeyInput>& keys) {
 }
 
 WindowId FakeOtherWindows::find(const std::string& title, const std::string& ownerExe) {
+    auto lower = [](std::string s) {
+        for (char& c : s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+        return s;
+    };
     for (const auto& [id, w] : windows) {
-        if (w.title == title && w.ownerExe == ownerExe) return id;
+        if (w.title == title && lower(w.ownerExe) == lower(ownerExe)) return id;
     }
     return 0;
 }

@@ -1,0 +1,68 @@
+#include "settings/SettingConversions.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tolvira {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Whether a whole decimal number is non-zero; nothing when the text is no such number. Only the
+// zero test matters, so a number of any length is taken.
+std::optional<bool> nonZeroNumber(std::string_view text) {
+    text = trimBlanks(text);
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
+    if (text.empty() || !std::all_of(text.begin(), text.end(), isDigit)) return std::nullopt;
+    return text.find_first_not_of('0') != std::string_view::npos;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+std::optional<int> checkStateFromText(std::string_view text) {
+    const std::optional<bool> nonZero = nonZeroNumber(text);
+    if (!nonZero) return std::nullopt;
+    return *nonZero ? 1 : 0;
+}
+
+std::optional<bool> optionStateFromText(std::string_view text) {
+    const std::string_view word = trimBlanks(text);
+    if (equalsIgnoringCase(word, "True")) return true;
+    if (equalsIgnoringCase(word, "False")) return false;
+    return nonZeroNumber(word);
+}
+
+std::optional<std::string> storedText(const RegistryValue& value, std::string_view fallback) {
+    switch (value.status) {
+        case RegistryValue::Status::Absent:
+            return std::string(fallback);
+        case RegistryValue::Status::Text:
+            return value.text;
+        case RegistryValue::Status::OtherType:
+        case RegistryValue::Status::Failed:
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace tolvira
