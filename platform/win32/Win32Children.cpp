@@ -1,0 +1,123 @@
+#include "platform/win32/Win32Children.h"
+
+#include <windows.h>
+
+#include <optional>
+
+#include "platform/win32/Handle.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32Files.h"
+
+namespace tolvira::win32 {
+namespace {
+
+std::optional<std::wstring> resolveExe(const std::wstring& exe) {
+    if (exe.find_first_of(L"\\/:") != std::wstring::npos) return exe;
+    const DWORD n = SearchPathW(nullptr, exe.c_str(), L".exe", 0, nullptr, nullptr);
+    if (n == 0) return std::nullopt;
+    std::wstring path(n, L'\0');
+    const DWORD written = SearchPathW(nullptr, exe.c_str(), L".exe", n, path.data(), nullptr);
+    if (written == 0 || written >= n) return std::nullopt;
+    path.resize(written);
+    return path;
+}
+
+UniqueHandle createInheritable(const std::wstring& path, DWORD access, DWORD share,
+                               DWORD disposition) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return UniqueHandle(CreateFileW(path.c_str(), access, share, &inherit, disposition,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// The attribute list that limits inheritance to the given handles.
+class InheritOnly {
+  public:
+    InheritOnly(HANDLE first, HANDLE second) : handles_{first, second} {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        buffer_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
+        if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        list_ = list;
+        ready_ = UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_,
+                                           sizeof handles_, nullptr, nullptr) != FALSE;
+    }
+    ~InheritOnly() {
+        if (list_) DeleteProcThreadAttributeList(list_);
+    }
+    InheritOnly(const InheritOnly&) = delete;
+    InheritOnly& operator=(const InheritOnly&) = delete;
+    LPPROC_THREAD_ATTRIBUTE_LIST get() const { return ready_ ? list_ : nullptr; }
+
+  private:
+    HANDLE handles_[2];
+    std::vector<char> buffer_;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+    bool ready_ = false;
+};
+
+}  // namespace
+
+std::wstring quoteArgument(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos) {
+        return argument;
+    }
+    std::wstring quoted = L"\"";
+    size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        // Backslashes count as escapes only before a quote.
+        quoted.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        quoted += c;
+        backslashes = 0;
+    }
+    quoted.append(2 * backslashes, L'\\');  // the closing quote follows
+    quoted += L'"';
+    return quoted;
+}
+
+std::wstring commandLine(const std::wstring& exe, const std::vector<std::wstring>& arguments) {
+    std::wstring line = L"\"" + exe + L"\"";
+    for (const std::wstring& argument : arguments) line += L" " + quoteArgument(argument);
+    return line;
+}
+
+bool Win32Children::start(const ChildSpec& spec) {
+    const std::optional<std::wstring> exe = resolveExe(widen(spec.exe));
+    if (!exe) return false;
+    const UniqueHandle output =
+        createInheritable(apiPath(spec.outputFile), GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CREATE_ALWAYS);
+    const UniqueHandle nul = createInheritable(L"NUL", GENERIC_READ | GENERIC_WRITE,
+                                               FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    if (!output || !nul) return false;
+    const InheritOnly inheritOnly(output.get(), nul.get());
+    if (!inheritOnly.get()) return false;
+
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = nul.get();
+    startup.StartupInfo.hStdOutput = output.get();
+    startup.StartupInfo.hStdError = nul.get();
+    startup.lpAttributeList = inheritOnly.get();
+
+    std::vector<std::wstring> arguments;
+    for (const std::string& argument : spec.args) arguments.push_back(widen(argument));
+    std::wstring line = commandLine(*exe, arguments);
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessW(exe->c_str(), line.data(), nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
+                        &startup.StartupInfo, &started)) {
+        return false;
+    }
+    // Never waited for.
+    const UniqueHandle thread(started.hThread);
+    const UniqueHandle process(started.hProcess);
+    return true;
+}
+
+}  // namespace tolvira::win32
