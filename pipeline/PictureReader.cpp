@@ -1,11 +1,59 @@
 #include "pipeline/PictureReader.h"
 
+#include <optional>
+
 #include "app/MainForm.h"
+#include "engine/ProcessCheck.h"
 
 namespace tolvira {
 
-void CodeListDrop(MainForm& /*form*/, const std::vector<std::string>& /*files*/) {}
+namespace {
 
-void ReadPTick(MainForm& /*form*/) {}
+constexpr const char* kImageEngine = "zbarimg.exe";
+constexpr const char* kResultName = "bar2.dat";
+
+// The program folder's engine first, else the bare name for the usual search.
+std::string imageEngine(MainForm& form) {
+    const std::string local = form.programFile(kImageEngine);
+    return form.sys.files.exists(local) ? local : kImageEngine;
+}
+
+// The first line of the finished engine's output, up to the first CR; nothing when the file
+// is missing or can't be read.
+std::optional<Bytes> firstLine(Files& files, const std::string& path) {
+    const std::optional<FileInfo> info = files.info(path);
+    if (!info) return std::nullopt;
+    const std::optional<Bytes> data = files.read(path, 0, info->size);
+    if (!data) return std::nullopt;
+    return data->substr(0, data->find('\r'));
+}
+
+}  // namespace
+
+void CodeListDrop(MainForm& form, const std::vector<std::string>& files) {
+    // Dragged text starts nothing and arms nothing, so an old result is never taken twice.
+    if (files.empty()) return;
+    Services& sys = form.sys;
+    // An earlier run still decoding is ended, so only this picture's result is taken.
+    EndProcesses(sys.processes, kImageEngine);
+    sys.files.removeEverywhere(sys.env.programFolder, kResultName);
+    sys.children.start(
+        {imageEngine(form), {"-D", "-q", files.front()}, form.programFile(kResultName)});
+    form.ReadP.setEnabled(true);
+}
+
+void ReadPTick(MainForm& form) {
+    Services& sys = form.sys;
+    if (IsProcessRunning(sys.processes, kImageEngine)) return;
+    if (const auto bytes = firstLine(sys.files, form.programFile(kResultName))) {
+        const ResultLine line = ResultLine::fromBytes(*bytes, sys.codec);
+        // Listed and logged only: a picture's code is not typed, copied or compared.
+        if (!line.text.empty()) {
+            form.CodeList.insertTop(line.text);
+            form.log.record(line);
+        }
+    }
+    form.ReadP.setEnabled(false);
+}
 
 }  // namespace tolvira

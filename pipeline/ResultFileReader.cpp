@@ -9,6 +9,7 @@ constexpr size_t kTailChunk = 64 * 1024;
 }
 
 std::vector<Bytes> ResultFileReader::readNew(Files& files, bool lastLineOnly) {
+    caughtUp_ = false;
     const std::optional<FileInfo> info = files.info(path_);
     if (!info) {
         known_ = false;
@@ -16,11 +17,15 @@ std::vector<Bytes> ResultFileReader::readNew(Files& files, bool lastLineOnly) {
         return {};
     }
     if (!known_ || info->identity != identity_ || info->size < offset_) restart(info->identity);
-    if (info->size == offset_) return {};
+    if (info->size == offset_) {
+        caughtUp_ = true;
+        return {};
+    }
     if (lastLineOnly) return readTail(files, info->size);
 
     const std::optional<Bytes> appended = files.read(path_, offset_, info->size - offset_);
     if (!appended) return {};
+    caughtUp_ = true;
     offset_ += appended->size();
     return split(*appended);
 }
@@ -50,6 +55,7 @@ std::vector<Bytes> ResultFileReader::readTail(Files& files, uint64_t size) {
         if (lineStartFound || start == 0) break;
     }
     offset_ = size;
+    caughtUp_ = true;
     const size_t lastEnd = window.rfind('\r');
     if (lastEnd == Bytes::npos) {
         pending_ = window;  // the whole file is one unfinished line

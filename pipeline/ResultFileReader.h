@@ -24,6 +24,8 @@ public:
 
     // Whether the file existed as an ordinary file at the last read.
     bool present() const { return known_; }
+    // Whether the last read got to the file's end; not when the file was missing or locked.
+    bool caughtUp() const { return caughtUp_; }
     const std::string& path() const { return path_; }
 
 private:
@@ -33,6 +35,7 @@ private:
 
     std::string path_;
     bool known_ = false;
+    bool caughtUp_ = false;
     uint64_t identity_ = 0;
     uint64_t offset_ = 0;  // bytes of the file consumed into lines or pending_
     Bytes pending_;        // the unfinished last line

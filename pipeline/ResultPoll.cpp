@@ -9,7 +9,9 @@ void ResultPoll::tick() {
     form_.log.flush();
     Services& sys = form_.sys;
     const std::vector<Bytes> lines = reader_.readNew(sys.files, lastLineOnly_);
-    if (reader_.present()) lastLineOnly_ = false;
+    // Only a read that got through passes over the older lines; a locked file must not let
+    // the next tick take them all.
+    if (reader_.caughtUp()) lastLineOnly_ = false;
     for (const Bytes& line : lines) {
         form_.LastBar = ResultLine::fromBytes(line, sys.codec);
         lastRead_ = form_.LastBar.raw;
