@@ -1,0 +1,31 @@
+#pragma once
+// The child-window identifier of every control, so that tools driving the program from outside
+// can find a control with GetDlgItem on its parent: the main window, or the panel (fhelp, Fset)
+// that holds it.
+#include <string_view>
+
+namespace tolvira::win32 {
+
+struct ControlId {
+    std::string_view name;
+    int id;
+};
+
+inline constexpr ControlId kControlIds[] = {
+    {"wt", 1001},      {"bclose", 1002}, {"CodeList", 1003}, {"delist", 1004}, {"bp", 1005},
+    {"bset", 1006},    {"bhelp", 1007},  {"bend", 1008},     {"fhelp", 1100},  {"Image1", 1101},
+    {"Label3", 1102},  {"help", 1103},   {"hs", 1104},       {"Fset", 1200},   {"TCCam", 1201},
+    {"restart", 1202}, {"Check1", 1203}, {"Check2", 1204},   {"Check3", 1205}, {"Check4", 1206},
+    {"Shape1", 1207},  {"Label2", 1208}, {"o0", 1209},       {"o1", 1210},     {"o2", 1211},
+    {"setok", 1212},
+};
+
+// 0 for a name without an identifier.
+constexpr int controlId(std::string_view name) {
+    for (const ControlId& entry : kControlIds) {
+        if (entry.name == name) return entry.id;
+    }
+    return 0;
+}
+
+}  // namespace tolvira::win32

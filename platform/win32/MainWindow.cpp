@@ -1,0 +1,384 @@
+#include "platform/win32/MainWindow.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/MainForm.h"
+#include "app/TrayMessage.h"
+#include "platform/win32/ControlIds.h"
+#include "platform/win32/Text.h"
+
+#include "resources/resource.h"
+
+namespace tolvira::win32 {
+
+namespace {
+
+constexpr const wchar_t* kWindowClass = L"Tolvira";
+constexpr const wchar_t* kInstanceName = L"Tolvira.SingleInstance";
+// Where the window first shows, in pixels from the screen's top-left corner.
+constexpr int kFirstLeft = 200;
+constexpr int kFirstTop = 150;
+// Drawn in place of the skin picture when it is missing, so the window still shows.
+constexpr int kSkinWidth = 250;
+constexpr int kSkinHeight = 284;
+constexpr COLORREF kBodyColour = RGB(41, 41, 41);
+constexpr UINT_PTR kSystemHand = 32649;
+constexpr WPARAM kDragCommand = 0xF012;  // SC_MOVE with the caption hit-test code
+
+HICON loadIcon(HINSTANCE instance, int size) {
+    if (auto icon = static_cast<HICON>(
+            LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, LR_SHARED))) {
+        return icon;
+    }
+    return LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+HCURSOR loadHand(HINSTANCE instance) {
+    if (HCURSOR hand = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_POINTING_HAND))) return hand;
+    return LoadCursorW(nullptr, MAKEINTRESOURCEW(kSystemHand));
+}
+
+HBITMAP loadBitmap(HINSTANCE instance, int id) {
+    return static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+}
+
+WNDCLASSEXW windowClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure) {
+    WNDCLASSEXW description{};
+    description.cbSize = sizeof description;
+    description.lpfnWndProc = procedure;
+    description.hInstance = instance;
+    description.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    description.lpszClassName = name;
+    return description;
+}
+
+WNDCLASSEXW mainClass(HINSTANCE instance, WNDPROC procedure, HICON icon, HICON smallIcon) {
+    WNDCLASSEXW description = windowClass(instance, kWindowClass, procedure);
+    description.hIcon = icon;
+    description.hIconSm = smallIcon;
+    return description;
+}
+
+bool initCommonControls() {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    return InitCommonControlsEx(&classes) != FALSE;
+}
+
+// A memory device context holding one bitmap, for copying from it.
+class BitmapDc {
+  public:
+    BitmapDc(HDC like, HBITMAP bitmap)
+        : dc_(CreateCompatibleDC(like)), previous_(SelectObject(dc_, bitmap)) {}
+    ~BitmapDc() {
+        SelectObject(dc_, previous_);
+        DeleteDC(dc_);
+    }
+    BitmapDc(const BitmapDc&) = delete;
+    BitmapDc& operator=(const BitmapDc&) = delete;
+    HDC get() const { return dc_; }
+
+  private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+}  // namespace
+
+bool PressTimes::press(DWORD time, POINT at) {
+    const bool doubled = pending_ && time - time_ <= GetDoubleClickTime() &&
+                         std::abs(at.x - at_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
+                         std::abs(at.y - at_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+    pending_ = !doubled;
+    time_ = time;
+    at_ = at;
+    return doubled;
+}
+
+MainWindow::MainWindow(HINSTANCE instance)
+    : instance_(instance),
+      icon_(loadIcon(instance, GetSystemMetrics(SM_CXICON))),
+      smallIcon_(loadIcon(instance, GetSystemMetrics(SM_CXSMICON))),
+      hand_(loadHand(instance)),
+      windowClass_(instance, mainClass(instance, windowProc, icon_, smallIcon_)),
+      panelClass_(instance,
+                  windowClass(instance, ControlMirror::kPanelClass, ControlMirror::panelProc)),
+      skin_(loadBitmap(instance, IDB_SKIN)),
+      testPattern_(loadBitmap(instance, IDB_TESTPATTERN)),
+      keyBrush_(CreateSolidBrush(kColourKey)),
+      bodyBrush_(CreateSolidBrush(kBodyColour)),
+      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")),
+      window_(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, widen(kAppTitle).c_str(),
+                              WS_POPUP | WS_CLIPCHILDREN, kFirstLeft, kFirstTop, 0, 0, nullptr,
+                              nullptr, instance, this)) {
+    initCommonControls();
+    fillTrayRecord();
+}
+
+MainWindow::~MainWindow() {
+    detach();
+}
+
+void MainWindow::fillTrayRecord() {
+    // The same record for every add and delete, so the deletes find the icon.
+    tray_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    tray_.hWnd = handle();
+    tray_.uID = static_cast<UINT>(reinterpret_cast<uintptr_t>(smallIcon_));
+    tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    tray_.uCallbackMessage = WM_MOUSEMOVE;
+    tray_.hIcon = smallIcon_;
+    constexpr size_t kTipLength = 64;
+    std::memset(tray_.szTip, ' ', kTipLength);
+    std::memcpy(tray_.szTip, kAppTitle, std::strlen(kAppTitle) + 1);
+}
+
+ControlMirror* MainWindow::mirrorOf(const Control& control) const {
+    for (const auto& mirror : controls_) {
+        if (&mirror->control() == &control) return mirror.get();
+    }
+    return nullptr;
+}
+
+void MainWindow::attach(MainForm& form) {
+    form_ = &form;
+    const MirrorResources resources{instance_, hand_, testPattern_.get()};
+    const Backdrop skin = [this](HDC dc, const RECT& area) { paintSkin(dc, area); };
+    // Panels come before their children in the form's list.
+    for (Control* control : form.controls()) {
+        const ControlMirror* panel = control->parent() ? mirrorOf(*control->parent()) : nullptr;
+        controls_.push_back(std::make_unique<ControlMirror>(
+            *control, panel ? panel->handle() : handle(), controlId(control->name()),
+            panel ? panel->childBackdrop() : skin, resources));
+    }
+    UINT_PTR timerId = 1;
+    for (Timer* timer : form.timers()) {
+        timers_.push_back(std::make_unique<TimerMirror>(*timer, handle(), timerId++));
+    }
+    title_ = mirrorOf(form.wt);
+    SetWindowSubclass(title_->handle(), titleProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    dropTarget_ = std::make_unique<DropTarget>(
+        mirrorOf(form.CodeList)->handle(),
+        [&form](const std::vector<std::string>& files) { form.codeListDrop(files); });
+}
+
+void MainWindow::detach() {
+    if (title_) RemoveWindowSubclass(title_->handle(), titleProc, 0);
+    title_ = nullptr;
+    dropTarget_.reset();
+    timers_.clear();
+    // Children before the panels that hold them.
+    while (!controls_.empty()) controls_.pop_back();
+    form_ = nullptr;
+}
+
+int MainWindow::run() {
+    MSG message{};
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return self ? self->handleMessage(window, message, wParam, lParam)
+                : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;  // WM_PAINT draws everything
+        case WM_PAINT: {
+            PAINTSTRUCT paint{};
+            const HDC dc = BeginPaint(window, &paint);
+            RECT client{};
+            GetClientRect(window, &client);
+            paintSkin(dc, client);
+            EndPaint(window, &paint);
+            return 0;
+        }
+        default:
+            break;
+    }
+    if (!form_) return DefWindowProcW(window, message, wParam, lParam);
+
+    LRESULT result = 0;
+    if (ControlMirror::parentMessage(message, wParam, lParam, result)) return result;
+    if (message == taskbarCreated_) {
+        form_->taskbarCreated();
+        return 0;
+    }
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            form_->bodyPressed();
+            return 0;
+        case WM_XBUTTONDOWN:
+            form_->bodyPressed();
+            return TRUE;
+        case WM_MOUSEMOVE:
+            // The tray icon's callback message; real mouse moves carry no icon id.
+            if (const auto mouse = decodeTrayMessage(wParam, lParam, tray_.uID)) {
+                form_->trayNotification(*mouse);
+            }
+            return 0;
+        case WM_TIMER:
+            for (const auto& timer : timers_) {
+                if (timer->id() == wParam) timer->fired();
+            }
+            return 0;
+        case WM_CLOSE:
+            if (form_->closeRequested()) DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;  // refusing would block the user's log-off
+        case WM_ENDSESSION:
+            if (wParam) form_->sessionEnding();
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+// The title is a drag handle, and the system's move loop swallows the clicks from which a
+// double-click would be recognised, so presses are timed here.
+LRESULT CALLBACK MainWindow::titleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR, DWORD_PTR self) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
+            reinterpret_cast<MainWindow*>(self)->titlePressed(message);
+            return 0;
+        default:
+            return DefSubclassProc(window, message, wParam, lParam);
+    }
+}
+
+void MainWindow::titlePressed(UINT message) {
+    const bool left = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
+    const DWORD position = GetMessagePos();
+    const POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+    if (left && titlePresses_.press(static_cast<DWORD>(GetMessageTime()), at)) {
+        title_->control().doubleClick();
+    } else {
+        form_->bodyPressed();
+    }
+}
+
+void MainWindow::paintSkin(HDC dc, const RECT& area) const {
+    // The key colour everywhere the skin doesn't cover, so nothing is drawn there.
+    const RECT whole{0, 0, area.right - area.left, area.bottom - area.top};
+    FillRect(dc, &whole, keyBrush_.get());
+    RECT skinRect{0, 0, kSkinWidth, kSkinHeight};
+    BITMAP picture{};
+    if (skin_ && GetObjectW(skin_.get(), sizeof picture, &picture)) {
+        skinRect = {0, 0, picture.bmWidth, picture.bmHeight};
+    }
+    RECT part{};
+    if (!IntersectRect(&part, &area, &skinRect)) return;
+    OffsetRect(&part, -area.left, -area.top);
+    if (!skin_) {
+        FillRect(dc, &part, bodyBrush_.get());
+        return;
+    }
+    const BitmapDc source(dc, skin_.get());
+    BitBlt(dc, part.left, part.top, part.right - part.left, part.bottom - part.top, source.get(),
+           part.left + area.left, part.top + area.top, SRCCOPY);
+}
+
+void MainWindow::show() {
+    ShowWindow(handle(), SW_SHOW);
+}
+
+void MainWindow::hide() {
+    ShowWindow(handle(), SW_HIDE);
+}
+
+bool MainWindow::visible() const {
+    return IsWindowVisible(handle()) != FALSE;
+}
+
+void MainWindow::restoreAndActivate() {
+    ShowWindow(handle(), SW_RESTORE);
+    ShowWindow(handle(), SW_SHOW);
+    SetForegroundWindow(handle());
+    SetFocus(handle());
+}
+
+void MainWindow::setSize(int widthTwips, int heightTwips) {
+    SetWindowPos(handle(), nullptr, 0, 0, widthTwips / 15, heightTwips / 15,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::setColourKey(uint32_t colorref) {
+    SetWindowLongW(handle(), GWL_EXSTYLE, GetWindowLongW(handle(), GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(handle(), colorref, 100, LWA_COLORKEY);
+}
+
+void MainWindow::setTopmost(bool topmost) {
+    SetWindowPos(handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void MainWindow::beginDrag() {
+    ReleaseCapture();
+    SendMessageW(handle(), WM_SYSCOMMAND, kDragCommand, 0);
+}
+
+bool MainWindow::add() {
+    return Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE;
+}
+
+bool MainWindow::remove() {
+    return Shell_NotifyIconA(NIM_DELETE, &tray_) != FALSE;
+}
+
+void MainWindow::message(const std::string& text) {
+    MessageBoxW(handle(), widen(text).c_str(), widen(kAppTitle).c_str(), MB_OK);
+}
+
+bool MainWindow::claimSingleInstance() {
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceName);
+    const DWORD error = GetLastError();
+    instanceMutex_ = UniqueHandle(mutex);
+    // Without a handle only a denied access tells of another instance (another user's).
+    if (!mutex) return error != ERROR_ACCESS_DENIED;
+    return error != ERROR_ALREADY_EXISTS;
+}
+
+void MainWindow::quit() {
+    ExitProcess(0);
+}
+
+void MainWindow::processPendingMessages() {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace tolvira::win32
