@@ -91,14 +91,14 @@ ListBox::ListBox(std::string name, Bounds bounds, bool visible)
     : Control(ControlKind::ListBox, std::move(name), bounds, {}, visible) {}
 
 void ListBox::insertTop(std::string item) {
-    items_.insert(items_.begin(), std::move(item));
+    items_.push_front(std::move(item));
     if (selected_ >= 0) ++selected_;
-    notify(Property::Items);
+    notify(Property::ItemAddedFirst);
 }
 
 void ListBox::append(std::string item) {
     items_.push_back(std::move(item));
-    notify(Property::Items);
+    notify(Property::ItemAddedLast);
 }
 
 void ListBox::select(int index) {

@@ -3,6 +3,7 @@
 // attaches a view that mirrors every change onto a real control and forwards user events
 // back through click(), doubleClick() and the like.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -39,7 +40,7 @@ struct Style {
 };
 
 enum class ControlKind { Label, CheckBox, OptionButton, ListBox, Panel, Button, Image, Shape };
-enum class Property { Caption, Visible, Enabled, Value, Items, Position };
+enum class Property { Caption, Visible, Enabled, Value, ItemAddedFirst, ItemAddedLast, Position };
 
 class Control;
 
@@ -134,7 +135,10 @@ private:
 class ListBox : public Control {
 public:
     ListBox(std::string name, Bounds bounds, bool visible);
-    const std::vector<std::string>& items() const { return items_; }
+    size_t count() const { return items_.size(); }
+    const std::string& item(size_t index) const { return items_[index]; }
+    // A copy of every entry, top first.
+    std::vector<std::string> items() const { return {items_.begin(), items_.end()}; }
     void insertTop(std::string item);
     void append(std::string item);
     int selectedIndex() const { return selected_; }
@@ -143,7 +147,8 @@ public:
     const std::string* selectedText() const;
 
 private:
-    std::vector<std::string> items_;
+    // Entries are never removed and nothing caps them, so adding at the top must stay cheap.
+    std::deque<std::string> items_;
     int selected_ = -1;
 };
 

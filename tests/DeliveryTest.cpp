@@ -253,7 +253,7 @@ TEST_F(DeliveryTest, StepsRunInTheirOrder) {
     struct Probe : ControlView {
         explicit Probe(fake::FakePlatform& platform) : fx(platform) {}
         void changed(const Control&, Property property) override {
-            if (property != Property::Items) return;
+            if (property != Property::ItemAddedFirst) return;
             seen = std::to_string(fx.keyboard.batches.size()) + " typed, clipboard " +
                    fx.clipboard.text.value_or("-") + ", log " +
                    (fx.files.contents(kDataTxt) ? "present" : "missing");

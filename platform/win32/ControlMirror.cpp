@@ -61,7 +61,7 @@ ControlMirror::ControlMirror(Control& control, HWND parent, int id, Backdrop bac
             changed(control, Property::Value);
             break;
         case ControlKind::ListBox:
-            showItems();
+            fillList();
             if (!control.style.tooltip.empty()) addTooltip();
             break;
         case ControlKind::Image:
@@ -171,9 +171,14 @@ void ControlMirror::changed(const Control& control, Property property) {
             SendMessageW(window, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
             break;
         }
-        case Property::Items:
-            showItems();
+        case Property::ItemAddedFirst:
+            addListItem(0, static_cast<const ListBox&>(control).item(0));
             break;
+        case Property::ItemAddedLast: {
+            const auto& list = static_cast<const ListBox&>(control);
+            addListItem(-1, list.item(list.count() - 1));
+            break;
+        }
         case Property::Position:
             SetWindowPos(window, nullptr, pixels(control.bounds().left),
                          pixels(control.bounds().top), 0, 0,
@@ -182,33 +187,15 @@ void ControlMirror::changed(const Control& control, Property property) {
     }
 }
 
-// The logic only inserts at the top or appends, so one entry is added for each change; anything
-// else rebuilds the list.
-void ControlMirror::showItems() {
-    const auto& items = static_cast<const ListBox&>(control_).items();
-    const HWND window = handle();
-    const bool oneMore = items.size() == shownItems_.size() + 1;
-    if (oneMore && std::equal(shownItems_.begin(), shownItems_.end(), items.begin() + 1)) {
-        SendMessageW(window, LB_INSERTSTRING, 0,
-                     reinterpret_cast<LPARAM>(widen(items.front()).c_str()));
-        shownItems_.insert(shownItems_.begin(), items.front());
-    } else if (oneMore && std::equal(shownItems_.begin(), shownItems_.end(), items.begin())) {
-        SendMessageW(window, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                     reinterpret_cast<LPARAM>(widen(items.back()).c_str()));
-        shownItems_.push_back(items.back());
-    } else {
-        SendMessageW(window, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(window, LB_RESETCONTENT, 0, 0);
-        for (const std::string& item : items) {
-            SendMessageW(window, LB_INSERTSTRING, static_cast<WPARAM>(-1),
-                         reinterpret_cast<LPARAM>(widen(item).c_str()));
-        }
-        SendMessageW(window, LB_SETCURSEL,
-                     static_cast<WPARAM>(static_cast<const ListBox&>(control_).selectedIndex()), 0);
-        SendMessageW(window, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(window, nullptr, TRUE);
-        shownItems_ = items;
-    }
+void ControlMirror::fillList() {
+    const auto& list = static_cast<const ListBox&>(control_);
+    for (size_t i = 0; i < list.count(); ++i) addListItem(-1, list.item(i));
+    SendMessageW(handle(), LB_SETCURSEL, static_cast<WPARAM>(list.selectedIndex()), 0);
+}
+
+void ControlMirror::addListItem(int index, const std::string& text) {
+    SendMessageW(handle(), LB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(widen(text).c_str()));
 }
 
 void ControlMirror::notified(WORD code) {

@@ -115,7 +115,8 @@ class ControlMirror final : public ControlView {
     HBRUSH colours(HDC dc) const;
     void paintBeneath(HDC dc) const;
     void drawFrame(const DRAWITEMSTRUCT& item) const;
-    void showItems();
+    void fillList();
+    void addListItem(int index, const std::string& text);
     void addTooltip();
     RECT rectInParent() const;
 
@@ -126,7 +127,6 @@ class ControlMirror final : public ControlView {
     Brush back_;
     Window window_;
     Window tooltip_;
-    std::vector<std::string> shownItems_;
 };
 
 }  // namespace tolvira::win32
