@@ -1,1 +1,55 @@
 # End-to-end tests of Tolvira.exe under Wine and Xvfb, with scripted engines.
+# Included from the Windows build; the engines are always built when cross-compiling, the tests
+# are registered only when Wine and Xvfb are there to run them.
+
+function(tolvira_test_tool target)
+  cmake_parse_arguments(PARSE_ARGV 1 TOOL "UNICODE" "OUTPUT_NAME" "SOURCES")
+  add_executable(${target} ${TOOL_SOURCES})
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${TOOL_OUTPUT_NAME}
+                        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/e2e-tools)
+  target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR})
+  tolvira_warnings(${target})
+  if(MINGW)
+    target_link_options(${target} PRIVATE -static)
+    if(TOOL_UNICODE)
+      target_link_options(${target} PRIVATE -municode)
+    endif()
+  endif()
+endfunction()
+
+if(NOT CMAKE_CROSSCOMPILING)
+  return()
+endif()
+
+tolvira_test_tool(tolvira_scripted_camera OUTPUT_NAME zbarcam
+                  SOURCES tests/engines/ScriptedCamera.cpp)
+tolvira_test_tool(tolvira_image_shim UNICODE OUTPUT_NAME zbarimg
+                  SOURCES tests/engines/ImageShim.cpp)
+tolvira_test_tool(tolvira_probe UNICODE OUTPUT_NAME probe SOURCES tests/e2e/Probe.cpp)
+target_link_libraries(tolvira_probe PRIVATE user32 advapi32)
+
+if(NOT TOLVIRA_E2E)
+  return()
+endif()
+
+find_program(TOLVIRA_WINE NAMES wine64 wine PATHS /usr/lib/wine)
+find_program(TOLVIRA_WINESERVER NAMES wineserver64 wineserver PATHS /usr/lib/wine)
+find_program(TOLVIRA_XVFB Xvfb)
+find_program(TOLVIRA_OPENBOX openbox)
+if(NOT TOLVIRA_WINE OR NOT TOLVIRA_WINESERVER OR NOT TOLVIRA_XVFB OR NOT TOLVIRA_OPENBOX)
+  message(STATUS "End-to-end tests skipped: wine, wineserver, Xvfb or openbox not found")
+  return()
+endif()
+
+enable_testing()
+file(GLOB TOLVIRA_E2E_SCRIPTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*_test.sh)
+foreach(script IN LISTS TOLVIRA_E2E_SCRIPTS)
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME e2e.${name} COMMAND bash ${script})
+  set_tests_properties(e2e.${name} PROPERTIES
+    TIMEOUT 300
+    RUN_SERIAL TRUE
+    LABELS e2e
+    ENVIRONMENT "TOLVIRA_EXE=$<TARGET_FILE:Tolvira>;TOLVIRA_ZBARCAM=$<TARGET_FILE:tolvira_scripted_camera>;TOLVIRA_ZBARIMG=$<TARGET_FILE:tolvira_image_shim>;TOLVIRA_PROBE=$<TARGET_FILE:tolvira_probe>;TOLVIRA_WINE=${TOLVIRA_WINE};TOLVIRA_WINESERVER=${TOLVIRA_WINESERVER}")
+endforeach()
