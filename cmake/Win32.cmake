@@ -31,3 +31,6 @@ tolvira_add_resources(Tolvira)
 
 include(cmake/Win32Tests.cmake)
 include(cmake/EndToEnd.cmake)
+
+# The release ZIP.
+include(cmake/Package.cmake)

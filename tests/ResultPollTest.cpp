@@ -112,6 +112,30 @@ TEST_F(ResultPollTest, PausedCodesAreSkippedAndResumeTakesTheLastLineOnly) {
     EXPECT_EQ(codes(), (Items{"QR-Code:after", "QR-Code:p3"}));
 }
 
+TEST_F(ResultPollTest, AFileLockedAtResumeStillGivesOnlyItsLastLine) {
+    MainForm& f = running();
+    f.bp.click();
+    engineWrites("QR-Code:p1\r\nQR-Code:p2\r\n");
+    fx.files.files[kBarDat].locked = true;
+    f.bp.click();
+    advance(300);
+    fx.files.files[kBarDat].locked = false;
+    advance(100);
+    EXPECT_EQ(codes(), (Items{"QR-Code:p2"}));
+}
+
+TEST_F(ResultPollTest, AnOldFileLockedAtStartIsNotReplayed) {
+    fx.processes.add("zbarcam.exe");  // left running by the previous run, so its file stays
+    fx.files.put(kBarDat, "QR-Code:old1\r\nQR-Code:old2\r\n");
+    fx.files.files[kBarDat].locked = true;
+    setOldBar("QR-Code:old2");
+    running();
+    advance(300);
+    fx.files.files[kBarDat].locked = false;
+    advance(100);
+    EXPECT_EQ(codes(), Items{});
+}
+
 TEST_F(ResultPollTest, ResumeWithNothingNewDeliversNothing) {
     MainForm& f = running();
     engineWrites("QR-Code:x\r\n");

@@ -33,8 +33,7 @@ TEST(TrayMessageTest, RealMouseMoveIsNeverANotification) {
 TEST(TrayMessageTest, AnotherIconIdentifierIsNotOurs) {
     EXPECT_EQ(decodeTrayMessage(kIconId + 1, kLeftButtonUp, kIconId), std::nullopt);
     // wParam is pointer-sized: a value that only matches in its low 32 bits doesn't match.
-    EXPECT_EQ(decodeTrayMessage(0x1'0000'0000ull | kIconId, kLeftButtonUp, kIconId),
-              std::nullopt);
+    EXPECT_EQ(decodeTrayMessage(0x1'0000'0000ull | kIconId, kLeftButtonUp, kIconId), std::nullopt);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: the logic's unit tests natively (plain and under
-# AddressSanitizer/UndefinedBehaviorSanitizer), then the Windows build's tests under Wine.
+# AddressSanitizer/UndefinedBehaviorSanitizer), a short run of each fuzz target, then the
+# Windows build's tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh
@@ -14,4 +15,5 @@ run() {
 }
 run native
 run native-sanitize
+run fuzz
 run mingw

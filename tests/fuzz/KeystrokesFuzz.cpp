@@ -1,0 +1,110 @@
+// Whatever a code holds, typing it presses only its own characters: every key goes down and
+// up again, no control character is typed, no surrogate is left alone, and only the suffix
+// is a virtual key.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <string>
+#include <vector>
+
+#include "pipeline/AutoInput.h"
+#include "pipeline/ResultLine.h"
+#include "platform/fake/FakePlatform.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+namespace {
+
+using tolvira::KeyInput;
+using tolvira::fuzz::check;
+
+bool isHigh(uint16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLow(uint16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// Valid UTF-8 without its control characters (C1 ones are C2 80..C2 9F), TAB kept.
+std::string printable(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if ((b < 0x20 && b != '\t') || b == 0x7F) continue;
+        if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            ++i;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider input(data, size);
+    const auto suffix = static_cast<tolvira::Suffix>(input.ConsumeIntegralInRange<int>(0, 2));
+    const std::string text = input.ConsumeRemainingBytesAsString();
+
+    const std::vector<KeyInput> keys = tolvira::keystrokesFor(text, suffix);
+    check(keys.size() % 2 == 0, "an odd number of key events");
+    const size_t suffixKeys = suffix == tolvira::Suffix::None ? 0 : 2;
+    check(keys.size() >= suffixKeys, "the suffix is missing");
+
+    std::string typed;  // the Unicode keys, as UTF-8
+    for (size_t i = 0; i < keys.size(); i += 2) {
+        const KeyInput& down = keys[i];
+        const KeyInput& up = keys[i + 1];
+        check(!down.up && up.up, "a key not pressed down then released");
+        check(down.kind == up.kind && down.code == up.code, "a key released that was not pressed");
+        const bool isSuffix = i + 2 == keys.size() && suffixKeys != 0;
+        if (isSuffix) {
+            const uint16_t expected =
+                suffix == tolvira::Suffix::Enter ? tolvira::kVkReturn : tolvira::kVkTab;
+            check(down.kind == KeyInput::Kind::VirtualKey && down.code == expected,
+                  "the suffix is not the chosen key");
+            continue;
+        }
+        check(down.kind == KeyInput::Kind::Unicode, "a virtual key inside the text");
+        const uint16_t unit = down.code;
+        check(unit == '\t' || (unit >= 0x20 && unit != 0x7F && !(unit >= 0x80 && unit <= 0x9F)),
+              "a control character is typed");
+        check(!isLow(unit), "a low surrogate without its high one");
+        if (isHigh(unit)) {
+            check(i + 2 < keys.size() && keys[i + 2].kind == KeyInput::Kind::Unicode &&
+                      isLow(keys[i + 2].code),
+                  "a high surrogate without its low one");
+            const uint16_t low = keys[i + 2].code;
+            appendUtf8(typed, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (low - 0xDC00));
+            i += 2;
+            check(keys[i + 1].up && keys[i + 1].code == low, "a low surrogate not released");
+            continue;
+        }
+        appendUtf8(typed, unit);
+    }
+    if (tolvira::isValidUtf8(text)) check(typed == printable(text), "typed text differs");
+
+    tolvira::fake::FakeKeyboard keyboard;
+    const bool sent = tolvira::AutoInput(keyboard, text, suffix);
+    check(sent, "a send to a working keyboard failed");
+    check(keyboard.batches.size() == (keys.empty() ? 0u : 1u), "not exactly one batch");
+    if (!keys.empty()) check(keyboard.batches.front() == keys, "the batch is not the keystrokes");
+    return 0;
+}

@@ -1,0 +1,68 @@
+// Result-line parsing on any bytes. The UTF-8 test is held against the typing path's own
+// decoder: a text is valid exactly when decoding it and encoding it again gives it back.
+#include <string>
+#include <string_view>
+
+#include "pipeline/AutoInput.h"
+#include "pipeline/ResultLine.h"
+#include "platform/fake/FakePlatform.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+namespace {
+
+using tolvira::fuzz::check;
+
+std::string utf8FromUtf16(std::u16string_view units) {
+    std::string out;
+    for (size_t i = 0; i < units.size(); ++i) {
+        char32_t cp = units[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (units[++i] - 0xDC00);
+        }
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+
+    const bool valid = tolvira::isValidUtf8(bytes);
+    const bool roundTrips = utf8FromUtf16(tolvira::utf16FromUtf8(bytes)) == bytes;
+    check(valid == roundTrips, "isValidUtf8 disagrees with the typing decoder");
+
+    tolvira::fake::FakeCodec codec;
+    const tolvira::ResultLine line = tolvira::ResultLine::fromBytes(bytes, codec);
+    check(line.raw == tolvira::withoutLineBreaks(bytes), "raw bytes are not the line's bytes");
+    check(line.raw.find_first_of("\r\n") == std::string::npos, "a line break was kept");
+    check(line.text.find_first_of("\r\n") == std::string::npos, "a line break in the text");
+    check(tolvira::isValidUtf8(line.text), "decoded text is not UTF-8");
+    if (tolvira::isValidUtf8(line.raw)) check(line.text == line.raw, "valid UTF-8 was re-decoded");
+
+    const std::optional<std::string_view> code = tolvira::codeTextOf(bytes);
+    const size_t colon = bytes.find(':');
+    check(code.has_value() == (colon != std::string::npos), "code text without a colon");
+    if (code) {
+        check(code->data() == bytes.data() + colon + 1,
+              "code text does not follow the first colon");
+        check(code->size() == bytes.size() - colon - 1, "code text is not the rest of the line");
+    }
+    return 0;
+}
