@@ -24,6 +24,8 @@ probe wait-processes zbarcam.exe 1 || fail "the camera engine was not started"
 wait_for 10 "the old bar.dat in a subfolder to be deleted" test ! -e "$PROG_DIR/sub dir/bar.dat"
 wait_for 10 "a fresh bar.dat" test -f "$PROG_DIR/bar.dat" -a ! -s "$PROG_DIR/bar.dat"
 probe wait-item CodeList 0 "$status_text" || fail "no launch status in CodeList"
+# The engine records its start a moment after its process appears.
+wait_for 10 "the engine's start record" test -s "$PROG_DIR/zbarcam.starts"
 expect_eq "engine starts" "$(starts_of "$PROG_DIR")" 1
 expect_eq "programs started from the folder name split at &" "$(starts_of "$(cwd_dir)")" 0
 not_listed 'QR-Code:stale'
