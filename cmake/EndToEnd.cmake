@@ -28,6 +28,15 @@ tolvira_test_tool(tolvira_image_shim UNICODE OUTPUT_NAME zbarimg
                   SOURCES tests/engines/ImageShim.cpp)
 tolvira_test_tool(tolvira_probe UNICODE OUTPUT_NAME probe SOURCES tests/e2e/Probe.cpp)
 target_link_libraries(tolvira_probe PRIVATE user32 advapi32)
+tolvira_test_tool(tolvira_target_edit UNICODE OUTPUT_NAME TargetEdit
+                  SOURCES tests/e2e/TargetEdit.cpp)
+target_link_libraries(tolvira_target_edit PRIVATE user32)
+
+# Not a test: prints what the engine status tick's platform work costs (measure_tick_cost.sh).
+tolvira_test_tool(tolvira_tick_cost UNICODE OUTPUT_NAME tick-cost
+                  SOURCES tests/e2e/TickCost.cpp platform/win32/Text.cpp
+                          platform/win32/Win32OtherWindows.cpp platform/win32/Win32Processes.cpp)
+target_link_libraries(tolvira_tick_cost PRIVATE tolvira_core user32 ole32 oleaut32 wbemuuid)
 
 if(NOT TOLVIRA_E2E)
   return()

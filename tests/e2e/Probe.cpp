@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <string>
@@ -149,19 +150,27 @@ std::wstring windowText(HWND wnd) {
     return text;
 }
 
+// The program inserts on top while we read: an entry may grow between LB_GETTEXTLEN and
+// LB_GETTEXT (which copies the whole entry, whatever the buffer), and entries shift. So the
+// buffer has room to spare, and a read during which the count changed is done again.
 std::vector<std::wstring> listItems(HWND list) {
+    constexpr size_t kSpare = 4096;
     std::vector<std::wstring> items;
-    LRESULT count = 0;
-    if (!sendTimeout(list, LB_GETCOUNT, 0, 0, count)) return items;
-    for (LRESULT i = 0; i < count; ++i) {
-        LRESULT len = 0;
-        sendTimeout(list, LB_GETTEXTLEN, WPARAM(i), 0, len);
-        if (len < 0) len = 0;
-        std::wstring text(size_t(len) + 1, L'\0');
-        LRESULT got = 0;
-        sendTimeout(list, LB_GETTEXT, WPARAM(i), LPARAM(text.data()), got);
-        text.resize(got > 0 ? size_t(got) : 0);
-        items.push_back(text);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        items.clear();
+        LRESULT count = 0, after = 0;
+        if (!sendTimeout(list, LB_GETCOUNT, 0, 0, count)) return items;
+        for (LRESULT i = 0; i < count; ++i) {
+            LRESULT len = 0;
+            sendTimeout(list, LB_GETTEXTLEN, WPARAM(i), 0, len);
+            if (len < 0) len = 0;
+            std::wstring text(size_t(len) + kSpare, L'\0');
+            LRESULT got = 0;
+            sendTimeout(list, LB_GETTEXT, WPARAM(i), LPARAM(text.data()), got);
+            text.resize(got > 0 ? wcsnlen(text.c_str(), text.size()) : 0);
+            items.push_back(text);
+        }
+        if (sendTimeout(list, LB_GETCOUNT, 0, 0, after) && after == count) break;
     }
     return items;
 }
@@ -459,6 +468,332 @@ int runRedirected(const Args& given) {
     return int(code);
 }
 
+// watch-processes MS: every process that starts within MS (polled every 5 ms), one line each as
+// "NAME<-PARENT", so a script sees what was run and by whom even after it ended. Linux programs
+// started under Wine do not show; a parent outside Wine shows as "?".
+int watchProcesses(const Args& a) {
+    struct Seen {
+        DWORD id;
+        std::wstring name;
+    };
+    auto snapshot = [] {
+        std::vector<PROCESSENTRY32W> all;
+        Handle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (!snap.valid()) return all;
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof entry;
+        for (BOOL ok = Process32FirstW(snap.get(), &entry); ok;
+             ok = Process32NextW(snap.get(), &entry)) {
+            all.push_back(entry);
+        }
+        return all;
+    };
+    std::vector<Seen> seen;
+    for (const PROCESSENTRY32W& p : snapshot()) seen.push_back({p.th32ProcessID, p.szExeFile});
+    // Ids are reused: the latest process seen with an id is the one that holds it.
+    auto nameOf = [&](DWORD id) {
+        for (auto s = seen.rbegin(); s != seen.rend(); ++s) {
+            if (s->id == id) return s->name;
+        }
+        return std::wstring(L"?");
+    };
+    const ULONGLONG until = GetTickCount64() + parseMs(a, 0);
+    while (GetTickCount64() < until) {
+        for (const PROCESSENTRY32W& p : snapshot()) {
+            // A process still starting may show without its name yet: taken on a later poll.
+            if (p.szExeFile[0] == L'\0' || nameOf(p.th32ProcessID) == p.szExeFile) continue;
+            seen.push_back({p.th32ProcessID, p.szExeFile});
+            out(std::wstring(p.szExeFile) + L"<-" + nameOf(p.th32ParentProcessID));
+        }
+        Sleep(5);
+    }
+    return kYes;
+}
+
+std::wstring rectText(const RECT& r) {
+    return std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " +
+           std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top);
+}
+
+// window-rect TITLE: "LEFT TOP WIDTH HEIGHT" on the screen, in pixels.
+int windowRect(const Args& a) {
+    HWND wnd = findTopWindow(a[0]);
+    if (!wnd) return kBadUse;
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    out(rectText(r));
+    return kYes;
+}
+
+// control-rect CONTROL: "LEFT TOP WIDTH HEIGHT" relative to the main window's top-left corner.
+int controlRect(const Args& a) {
+    HWND wnd = findControl(a[0]);
+    HWND main = findTopWindow(kMainTitle);
+    if (!wnd || !main) return kBadUse;
+    RECT r{}, origin{};
+    GetWindowRect(wnd, &r);
+    GetWindowRect(main, &origin);
+    OffsetRect(&r, -origin.left, -origin.top);
+    out(rectText(r));
+    return kYes;
+}
+
+int waitForeground(const Args& a) {
+    const bool ok = pollUntil(parseMs(a, 1), [&] {
+        HWND wnd = findTopWindow(a[0]);
+        return wnd && GetForegroundWindow() == wnd;
+    });
+    if (!ok) err(L"window " + a[0] + L" is not the foreground window");
+    return ok ? kYes : kNo;
+}
+
+// A message box: a dialog-class window with that title, even while another window shares it.
+HWND findDialog(const std::wstring& title) {
+    struct Search {
+        const std::wstring& title;
+        HWND found = nullptr;
+    } search{title};
+    EnumWindows(
+        [](HWND wnd, LPARAM lp) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lp);
+            wchar_t text[512] = L"";
+            GetWindowTextW(wnd, text, 512);
+            if (s.title != text || className(wnd) != L"#32770" || !IsWindowVisible(wnd)) {
+                return TRUE;
+            }
+            s.found = wnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// wait-dialog TITLE [MS]: waits for a shown message box and prints its text, one line per
+// static child with text.
+int waitDialog(const Args& a) {
+    HWND dialog = nullptr;
+    if (!pollUntil(parseMs(a, 1), [&] { return (dialog = findDialog(a[0])) != nullptr; })) {
+        err(L"no message box " + a[0]);
+        return kNo;
+    }
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (_wcsicmp(className(child).c_str(), L"Static") != 0) continue;
+        const std::wstring text = windowText(child);
+        if (!text.empty()) out(text);
+    }
+    return kYes;
+}
+
+int waitNoDialog(const Args& a) {
+    const bool ok = pollUntil(parseMs(a, 1), [&] { return findDialog(a[0]) == nullptr; });
+    if (!ok) err(L"the message box " + a[0] + L" is still open");
+    return ok ? kYes : kNo;
+}
+
+// send-message TITLE MSG WPARAM LPARAM: sent, so the window has handled it when this returns.
+int sendMessage(const Args& a) {
+    if (a.size() < 4) return kBadUse;
+    HWND wnd = findTopWindow(a[0]);
+    if (!wnd) return kBadUse;
+    auto number = [](const std::wstring& s) { return std::wcstoll(s.c_str(), nullptr, 0); };
+    LRESULT result = 0;
+    const bool sent =
+        sendTimeout(wnd, UINT(number(a[1])), WPARAM(number(a[2])), LPARAM(number(a[3])), result);
+    return sent ? kYes : kNo;
+}
+
+// child-text TITLE CLASS: the text of the first window of class CLASS inside the top-level window
+// TITLE (say the edit box of a target window), with CR LF line ends as LF.
+int childText(const Args& a) {
+    HWND top = findTopWindow(a[0]);
+    if (!top) return kBadUse;
+    HWND child = FindWindowExW(top, nullptr, a[1].c_str(), nullptr);
+    if (!child) return kBadUse;
+    std::wstring text = windowText(child);
+    for (size_t at; (at = text.find(L"\r\n")) != std::wstring::npos;) text.erase(at, 1);
+    out(text);
+    return kYes;
+}
+
+// start-time EXE TITLE [MS]: starts EXE (no arguments, in the current folder) and prints the
+// milliseconds until its window TITLE is visible, polled every millisecond.
+int startTime(const Args& a) {
+    LARGE_INTEGER frequency, started, now;
+    QueryPerformanceFrequency(&frequency);
+    std::wstring commandLine = quoteArgument(a[0]);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    QueryPerformanceCounter(&started);
+    if (!CreateProcessW(a[0].c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &si, &pi)) {
+        err(L"cannot start " + a[0] + L" (error " + std::to_wstring(GetLastError()) + L")");
+        return kBadUse;
+    }
+    Handle process(pi.hProcess), thread(pi.hThread);
+    const ULONGLONG until = GetTickCount64() + parseMs(a, 2);
+    for (;;) {
+        HWND wnd = findTopWindow(a[1]);
+        if (wnd && IsWindowVisible(wnd)) break;
+        if (GetTickCount64() >= until) {
+            err(L"window " + a[1] + L" not shown");
+            return kNo;
+        }
+        Sleep(1);
+    }
+    QueryPerformanceCounter(&now);
+    const double ms = double(now.QuadPart - started.QuadPart) * 1000.0 / double(frequency.QuadPart);
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%.1f", ms);
+    out(text);
+    return kYes;
+}
+
+// A top-level window by exact title whose process runs EXE (letter case ignored), so that two
+// windows of the same title in different programs can be told apart.
+HWND findOwnedWindow(const std::wstring& title, const std::wstring& exe) {
+    struct Search {
+        const std::wstring& title;
+        std::vector<DWORD> owners;
+        HWND found = nullptr;
+    } search{title, processIds(exe)};
+    EnumWindows(
+        [](HWND wnd, LPARAM lp) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lp);
+            wchar_t text[512] = L"";
+            GetWindowTextW(wnd, text, 512);
+            if (s.title != text) return TRUE;
+            DWORD pid = 0;
+            GetWindowThreadProcessId(wnd, &pid);
+            for (DWORD owner : s.owners) {
+                if (owner != pid) continue;
+                s.found = wnd;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring ownedWindowState(HWND wnd) {
+    const bool topmost = GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST;
+    return std::wstring(IsWindowVisible(wnd) ? L"visible" : L"hidden") +
+           (topmost ? L" topmost" : L" not-topmost");
+}
+
+// owned-window-state TITLE EXE: "visible|hidden topmost|not-topmost".
+int ownedWindowState(const Args& a) {
+    HWND wnd = findOwnedWindow(a[0], a[1]);
+    if (!wnd) return kBadUse;
+    out(ownedWindowState(wnd));
+    return kYes;
+}
+
+// wait-owned-window-state TITLE EXE "visible|hidden topmost|not-topmost" [MS]
+int waitOwnedWindowState(const Args& a) {
+    std::wstring last = L"(no window)";
+    const bool ok = pollUntil(parseMs(a, 3), [&] {
+        HWND wnd = findOwnedWindow(a[0], a[1]);
+        last = wnd ? ownedWindowState(wnd) : L"(no window)";
+        return last == a[2];
+    });
+    if (!ok) err(L"window " + a[0] + L" of " + a[1] + L" is " + last + L", expected " + a[2]);
+    return ok ? kYes : kNo;
+}
+
+// hide-owned-window TITLE EXE: hidden and no longer topmost, as another program might leave it.
+int hideOwnedWindow(const Args& a) {
+    HWND wnd = findOwnedWindow(a[0], a[1]);
+    if (!wnd) return kBadUse;
+    return SetWindowPos(wnd, HWND_NOTOPMOST, 0, 0, 0, 0,
+                        SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_HIDEWINDOW)
+               ? kYes
+               : kNo;
+}
+
+// show-window TITLE: a visible top-level window of this process, held until the probe is ended.
+int showWindow(const Args& a) {
+    HWND wnd = CreateWindowW(L"STATIC", a[0].c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 100,
+                             200, 150, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!wnd) return kNo;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return kYes;
+}
+
+int controlEnabled(const Args& a) {
+    HWND wnd = findControl(a[0]);
+    if (!wnd) return kBadUse;
+    const bool enabled = IsWindowEnabled(wnd);
+    out(enabled ? L"enabled" : L"disabled");
+    return enabled ? kYes : kNo;
+}
+
+// Makes TITLE the foreground window, as a user clicking it would.
+int activate(const Args& a) {
+    HWND wnd = findTopWindow(a[0]);
+    if (!wnd) return kBadUse;
+    const bool ok = pollUntil(parseMs(a, 1), [&] {
+        SetForegroundWindow(wnd);
+        return GetForegroundWindow() == wnd;
+    });
+    if (!ok) err(L"window " + a[0] + L" could not be made the foreground window");
+    return ok ? kYes : kNo;
+}
+
+int setClipboard(const Args& a) {
+    const size_t bytes = (a[0].size() + 1) * sizeof(wchar_t);
+    HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!copy) return kNo;
+    std::memcpy(GlobalLock(copy), a[0].c_str(), bytes);
+    GlobalUnlock(copy);
+    if (!pollUntil(kDefaultTimeoutMs, [] { return OpenClipboard(nullptr) != FALSE; })) {
+        GlobalFree(copy);
+        return kNo;
+    }
+    EmptyClipboard();
+    const bool set = SetClipboardData(CF_UNICODETEXT, copy) != nullptr;
+    CloseClipboard();
+    if (!set) GlobalFree(copy);
+    return set ? kYes : kNo;
+}
+
+// Holds PATH open with no sharing for MS milliseconds, as another program locking the file
+// would; prints "locked" once it holds it.
+int lockFile(const Args& a) {
+    if (a.size() < 2) return kBadUse;
+    Handle file(CreateFileW(a[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        err(L"cannot lock " + a[0] + L" (error " + std::to_wstring(GetLastError()) + L")");
+        return kNo;
+    }
+    out(L"locked");
+    Sleep(parseMs(a, 1));
+    return kYes;
+}
+
+// Like dblclick-item, but the messages are sent, so the program has handled the double-click
+// when this returns. Fails unless the entry ended up selected.
+int dblclickItemNow(const Args& a) {
+    if (a.size() < 2) return kBadUse;
+    HWND wnd = findControl(a[0]);
+    if (!wnd) return kBadUse;
+    const LRESULT index = std::wcstol(a[1].c_str(), nullptr, 10);
+    LRESULT top = 0, height = 0, ignored = 0, selected = -1;
+    sendTimeout(wnd, LB_GETTOPINDEX, 0, 0, top);
+    sendTimeout(wnd, LB_GETITEMHEIGHT, WPARAM(index), 0, height);
+    const LPARAM at = MAKELPARAM(4, int((index - top) * height + height / 2));
+    sendTimeout(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at, ignored);
+    sendTimeout(wnd, WM_LBUTTONUP, 0, at, ignored);
+    sendTimeout(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, at, ignored);
+    sendTimeout(wnd, WM_LBUTTONUP, 0, at, ignored);
+    sendTimeout(wnd, LB_GETCURSEL, 0, 0, selected);
+    if (selected != index) err(L"entry " + std::to_wstring(selected) + L" is selected");
+    return selected == index ? kYes : kNo;
+}
+
 struct Command {
     const wchar_t* name;
     size_t minArgs;
@@ -490,6 +825,24 @@ const Command kCommands[] = {
     {L"reg-get", 2, regGet, L"HKCU\\KEY VALUE"},
     {L"hold-window", 0, holdWindow, L""},
     {L"run-redirected", 2, runRedirected, L"[--wait] OUTFILE EXE [ARGS...]"},
+    {L"watch-processes", 1, watchProcesses, L"MS"},
+    {L"window-rect", 1, windowRect, L"TITLE"},
+    {L"control-rect", 1, controlRect, L"CONTROL"},
+    {L"wait-foreground", 1, waitForeground, L"TITLE [MS]"},
+    {L"wait-dialog", 1, waitDialog, L"TITLE [MS]"},
+    {L"wait-no-dialog", 1, waitNoDialog, L"TITLE [MS]"},
+    {L"send-message", 4, sendMessage, L"TITLE MSG WPARAM LPARAM"},
+    {L"child-text", 2, childText, L"TITLE CLASS"},
+    {L"start-time", 2, startTime, L"EXE TITLE [MS]"},
+    {L"owned-window-state", 2, ownedWindowState, L"TITLE EXE"},
+    {L"wait-owned-window-state", 3, waitOwnedWindowState, L"TITLE EXE STATE [MS]"},
+    {L"hide-owned-window", 2, hideOwnedWindow, L"TITLE EXE"},
+    {L"show-window", 1, showWindow, L"TITLE"},
+    {L"control-enabled", 1, controlEnabled, L"CONTROL"},
+    {L"activate", 1, activate, L"TITLE [MS]"},
+    {L"set-clipboard", 1, setClipboard, L"TEXT"},
+    {L"lock-file", 2, lockFile, L"PATH MS"},
+    {L"dblclick-item-now", 2, dblclickItemNow, L"CONTROL INDEX"},
 };
 
 }  // namespace

@@ -73,6 +73,24 @@ e2e_begin() {
     trap e2e_end EXIT
     trap 'exit 130' INT TERM
 
+    # E2E_DISPLAY: a display of the user's (the demo), used as it is, window manager included.
+    if [[ -n "${E2E_DISPLAY:-}" ]]; then
+        export DISPLAY=$E2E_DISPLAY
+    else
+        e2e_start_x
+    fi
+
+    export WINEPREFIX=$E2E_TMP/prefix
+    "$WINE" wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 || fail "wineboot failed"
+    import_cjk_fonts
+    "$WINE" "$TOLVIRA_PROBE" hold-window >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    probe wait-window tolvira-e2e-hold 30000 || fail "the hold window did not appear"
+    log "bench ready on display $DISPLAY"
+}
+
+# Own X server and window manager for this script.
+e2e_start_x() {
     # Xvfb picks a free display itself and reports it, so parallel benches never collide.
     local fd_file=$E2E_TMP/display
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
@@ -86,14 +104,6 @@ e2e_begin() {
     OPENBOX_PID=$!
     wait_for 30 "openbox to manage the screen" \
         sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
-
-    export WINEPREFIX=$E2E_TMP/prefix
-    "$WINE" wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 || fail "wineboot failed"
-    import_cjk_fonts
-    "$WINE" "$TOLVIRA_PROBE" hold-window >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-    probe wait-window tolvira-e2e-hold 30000 || fail "the hold window did not appear"
-    log "bench ready on display $DISPLAY"
 }
 
 e2e_end() {
@@ -230,3 +240,19 @@ not_listed() {
     ! probe items CodeList | grep -qxF -- "$1" || fail "\"$1\" was listed"
     log "ok: \"$1\" not listed"
 }
+
+# start_target_edit KEYLOG: starts TargetEdit.exe (built next to probe.exe), a window
+# "tolvira-e2e-target" whose edit control takes the typed codes, logging every key message it
+# gets into the Unix file KEYLOG (see TargetEdit.cpp), and waits until it has the focus.
+TARGET_TITLE=tolvira-e2e-target
+start_target_edit() {
+    local keylog=$1
+    "$WINE" "$(dirname "$TOLVIRA_PROBE")/TargetEdit.exe" "Z:${keylog//\//\\}" \
+        >>"$E2E_TMP/target.log" 2>&1 &
+    E2E_PIDS+=($!)
+    probe wait-window "$TARGET_TITLE" 30000 || fail "the target window did not appear"
+    probe activate "$TARGET_TITLE" 10000 || fail "the target window did not get the focus"
+}
+
+# target_text: the target's text, line ends as LF.
+target_text() { probe child-text "$TARGET_TITLE" Edit; }

@@ -12,6 +12,9 @@
 //     line_end=crlf|lf|cr   line end written after each line (default crlf)
 //     line=TEXT             a line written at start (repeatable, in order)
 //     feed=NAME             the feed file (default zbarcam.feed)
+//     stamp=NAME            after each complete line is flushed, append "<microseconds> TEXT"
+//                           to the file NAME (QueryPerformanceCounter's clock), for latency
+//                           measurements
 //   zbarcam.feed    watched for appended lines; each complete line (LF, an optional CR before
 //                   it is dropped) is written to standard output with one flush. "\xHH" writes
 //                   a raw byte, "\\" a backslash. Lines starting with "@" are commands:
@@ -40,6 +43,7 @@ struct Script {
     std::string lineEnd = "\r\n";
     std::vector<std::string> lines;
     std::wstring feedName = L"zbarcam.feed";
+    std::wstring stampName;
 };
 
 class Handle {
@@ -116,6 +120,7 @@ Script loadScript(const std::wstring& folder) {
         if (key == "line_end") s.lineEnd = value == "lf" ? "\n" : value == "cr" ? "\r" : "\r\n";
         if (key == "line") s.lines.push_back(value);
         if (key == "feed") s.feedName = widen(value);
+        if (key == "stamp") s.stampName = widen(value);
     }
     return s;
 }
@@ -154,9 +159,37 @@ std::string unescape(const std::string& s) {
 
 void pumpMessages(DWORD ms);
 
+long long nowMicroseconds() {
+    LARGE_INTEGER ticks, frequency;
+    QueryPerformanceCounter(&ticks);
+    QueryPerformanceFrequency(&frequency);
+    const long long f = frequency.QuadPart;
+    return ticks.QuadPart / f * 1000000 + ticks.QuadPart % f * 1000000 / f;
+}
+
+// The time each complete line left the engine, taken right after its flush.
+class StampLog {
+  public:
+    explicit StampLog(const std::wstring& path)
+        : file_(path.empty() ? INVALID_HANDLE_VALUE
+                             : CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+    void stamp(const std::string& text) {
+        if (!file_.valid()) return;
+        const std::string line = std::to_string(nowMicroseconds()) + " " + text + "\n";
+        DWORD written = 0;
+        WriteFile(file_.get(), line.data(), DWORD(line.size()), &written, nullptr);
+    }
+
+  private:
+    Handle file_;
+};
+
 class Writer {
   public:
-    explicit Writer(const Script& s) : script_(s) {}
+    Writer(const Script& s, StampLog& stamps) : script_(s), stamps_(stamps) {}
 
     void line(const std::string& text) {
         if (script_.crashAfterLines >= 0 && written_ >= script_.crashAfterLines) {
@@ -170,6 +203,7 @@ class Writer {
         } else {
             put(text + script_.lineEnd);
         }
+        stamps_.stamp(text);
         ++written_;
     }
 
@@ -180,6 +214,7 @@ class Writer {
 
   private:
     const Script& script_;
+    StampLog& stamps_;
     long written_ = 0;
 };
 
@@ -239,7 +274,8 @@ int main() {
     recordStart(folder);
     if (script.failStart) return 1;
 
-    Writer out(script);
+    StampLog stamps(script.stampName.empty() ? L"" : folder + L"\\" + script.stampName);
+    Writer out(script, stamps);
     for (const std::string& line : script.lines) out.line(unescape(line));
 
     const std::wstring feed = folder + L"\\" + script.feedName;
