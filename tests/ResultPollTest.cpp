@@ -236,6 +236,30 @@ TEST_F(ResultPollTest, ABurstIsDeliveredWholeAndInOrder) {
     EXPECT_EQ(got.back(), "Code-128:0");
 }
 
+TEST_F(ResultPollTest, ASixteenMegabyteLineArrivesWholeAfterItsSlowWriting) {
+    running();
+    const std::string data(16 << 20, 'x');
+    for (size_t at = 0; at < data.size(); at += 1 << 20) {
+        engineWrites(data.substr(at, 1 << 20));
+        advance(100);
+    }
+    EXPECT_EQ(codes(), Items{});
+    engineWrites("\r\n");
+    advance(100);
+    ASSERT_EQ(codes().size(), 1u);
+    EXPECT_EQ(codes()[0].size(), data.size());
+}
+
+TEST_F(ResultPollTest, AFolderInPlaceOfTheFileIsNotRead) {
+    running();
+    fx.files.files[kBarDat] = {"QR-Code:in a folder\r\n", 77, true, false};
+    advance(300);
+    EXPECT_EQ(codes(), Items{});
+    fx.files.put(kBarDat, "QR-Code:file again\r\n");
+    advance(100);
+    EXPECT_EQ(codes(), Items{"QR-Code:file again"});
+}
+
 class EngineLaunchTest : public ResultPollTest {};
 
 TEST_F(EngineLaunchTest, LaunchesOnceFromTheProgramFolderWithoutAShell) {
