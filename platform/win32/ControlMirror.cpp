@@ -202,8 +202,12 @@ void ControlMirror::notified(WORD code) {
     switch (control_.kind()) {
         case ControlKind::Label:
         case ControlKind::Image:
-            if (code == STN_CLICKED) control_.click();
-            if (code == STN_DBLCLK) control_.doubleClick();
+            // A label that acts as a button takes a quick second press as a second click.
+            if (code == STN_DBLCLK && control_.onDoubleClick) {
+                control_.doubleClick();
+            } else if (code == STN_CLICKED || code == STN_DBLCLK) {
+                control_.click();
+            }
             break;
         case ControlKind::CheckBox:
             if (code == BN_CLICKED) static_cast<CheckBox&>(control_).toggle();
