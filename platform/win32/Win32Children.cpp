@@ -29,6 +29,21 @@ UniqueHandle createInheritable(const std::wstring& path, DWORD access, DWORD sha
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// An output file deleted just after its engine was ended stays delete-pending until every handle
+// to it is closed (under Wine the ended engine's console host holds one a little longer), and
+// can't be created afresh until then: wait for that, briefly.
+UniqueHandle createOutput(const std::wstring& path) {
+    constexpr int kAttempts = 200;
+    constexpr DWORD kRetryMs = 10;
+    for (int attempt = 1;; ++attempt) {
+        UniqueHandle file = createInheritable(
+            path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            CREATE_ALWAYS);
+        if (file || GetLastError() != ERROR_ACCESS_DENIED || attempt == kAttempts) return file;
+        Sleep(kRetryMs);
+    }
+}
+
 // The attribute list that limits inheritance to the given handles.
 class InheritOnly {
   public:
@@ -88,9 +103,7 @@ std::wstring commandLine(const std::wstring& exe, const std::vector<std::wstring
 bool Win32Children::start(const ChildSpec& spec) {
     const std::optional<std::wstring> exe = resolveExe(widen(spec.exe));
     if (!exe) return false;
-    const UniqueHandle output =
-        createInheritable(apiPath(spec.outputFile), GENERIC_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CREATE_ALWAYS);
+    const UniqueHandle output = createOutput(apiPath(spec.outputFile));
     const UniqueHandle nul = createInheritable(L"NUL", GENERIC_READ | GENERIC_WRITE,
                                                FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!output || !nul) return false;

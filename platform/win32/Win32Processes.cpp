@@ -23,8 +23,13 @@ std::optional<std::vector<ProcessEntry>> Win32Processes::list() {
 }
 
 bool Win32Processes::terminate(uint32_t pid) {
-    const UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
-    return process && TerminateProcess(process.get(), 1);
+    // Ending completes a little later; until then the process still holds its output file,
+    // which the caller is about to delete and make afresh.
+    constexpr DWORD kEndWaitMs = 1000;
+    const UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    if (!process || !TerminateProcess(process.get(), 1)) return false;
+    WaitForSingleObject(process.get(), kEndWaitMs);
+    return true;
 }
 
 }  // namespace tolvira::win32

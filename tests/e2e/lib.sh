@@ -24,7 +24,9 @@ WINE=${TOLVIRA_WINE:-/usr/lib/wine/wine64}
 WINESERVER=${TOLVIRA_WINESERVER:-/usr/lib/wine/wineserver}
 export WINELOADER=$WINE
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Gecko or Mono prompts; and no debugger, so a crash ends the program at once instead of
+# leaving it waiting for one until the deadline.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export LC_ALL=C.UTF-8
 
 E2E_TMP=""

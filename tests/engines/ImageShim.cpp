@@ -7,6 +7,10 @@
 // reach zbarimg as sh's positional parameters, never as script text, so no character in them is
 // special. Output lines get CR LF ends, as from the Windows build of the tool. --nodbus only
 // keeps zbarimg from reporting the missing system bus on every run.
+//
+// For tests of a decode that is still running: a file zbarimg.delay beside this executable,
+// holding a number of milliseconds when the shim starts, keeps the shim alive that much longer
+// after the decode has written all its output.
 #include <windows.h>
 
 #include <cstdio>
@@ -42,10 +46,12 @@ class WineNames {
     bool available() const { return toUnix_ && toDos_; }
 
     // Wine's Unix name as UTF-16 (so it survives the trip through the command line), or the
-    // argument unchanged when Wine cannot map it.
+    // argument unchanged when Wine cannot map it. Wine hands out Z:\ names of Linux files with
+    // characters no Windows name holds ("|" from a drop) but refuses to map them back; their
+    // folder still maps, and the name is taken as it is.
     std::wstring unixPath(const std::wstring& windowsPath) const {
         char* unix = toUnix_(windowsPath.c_str());
-        if (!unix) return windowsPath;
+        if (!unix) return unixPathOfFolder(windowsPath);
         std::wstring out = widen(unix);
         HeapFree(GetProcessHeap(), 0, unix);
         return out;
@@ -60,6 +66,16 @@ class WineNames {
     }
 
   private:
+    std::wstring unixPathOfFolder(const std::wstring& windowsPath) const {
+        const size_t slash = windowsPath.find_last_of(L'\\');
+        if (slash == std::wstring::npos || slash == 0) return windowsPath;
+        char* folder = toUnix_(windowsPath.substr(0, slash).c_str());
+        if (!folder) return windowsPath;
+        std::wstring out = widen(folder) + L"/" + windowsPath.substr(slash + 1);
+        HeapFree(GetProcessHeap(), 0, folder);
+        return out;
+    }
+
     static void* export_(HMODULE module, const char* name) {
         return reinterpret_cast<void*>(GetProcAddress(module, name));
     }
@@ -104,9 +120,24 @@ int readExitCode(const std::wstring& marker) {
     return code;
 }
 
+DWORD delayAfterDecodeMs() {
+    wchar_t self[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (n == 0 || n == MAX_PATH) return 0;
+    std::wstring path(self, n);
+    path = path.substr(0, path.find_last_of(L'\\') + 1) + L"zbarimg.delay";
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return 0;
+    unsigned long ms = 0;
+    if (std::fscanf(f, "%lu", &ms) != 1) ms = 0;
+    std::fclose(f);
+    return DWORD(ms);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    const DWORD delayMs = delayAfterDecodeMs();
     const WineNames names;
     if (!names.available()) {
         std::fputs("zbarimg shim: needs Wine (wine_get_unix_file_name)\n", stderr);
@@ -150,5 +181,6 @@ int wmain(int argc, wchar_t** argv) {
     while (!exists(marker)) Sleep(10);
     const int code = readExitCode(marker);
     DeleteFileW(marker.c_str());
+    Sleep(delayMs);
     return code;
 }

@@ -7,7 +7,7 @@ set -eu
 wine=$1
 shift
 work=$(mktemp -d "${TMPDIR:-/tmp}/tolvira-wine.XXXXXX")
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 xvfb_pid=
 openbox_pid=
