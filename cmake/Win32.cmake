@@ -31,6 +31,7 @@ tolvira_add_resources(Tolvira)
 
 include(cmake/Win32Tests.cmake)
 include(cmake/EndToEnd.cmake)
+include(cmake/Demo.cmake)
 
 # The release ZIP.
 include(cmake/Package.cmake)
