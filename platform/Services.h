@@ -37,7 +37,7 @@ class Children {
 public:
     virtual ~Children() = default;
     // Starts without waiting; false when the output file or the process could not be made.
-    virtual bool start(const ChildSpec& spec) = 0;
+    virtual bool start(const ChildSpec& child) = 0;
 };
 
 struct FileInfo {

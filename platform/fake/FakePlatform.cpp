@@ -123,12 +123,12 @@ const Bytes* FakeFiles::contents(const std::string& path) const {
     return it == files.end() ? nullptr : &it->second.data;
 }
 
-bool FakeChildren::start(const ChildSpec& spec) {
+bool FakeChildren::start(const ChildSpec& child) {
     if (fails) return false;
-    started.push_back(spec);
-    files_.put(spec.outputFile, {});
-    const size_t slash = spec.exe.find_last_of('\\');
-    processes_.add(slash == std::string::npos ? spec.exe : spec.exe.substr(slash + 1));
+    started.push_back(child);
+    files_.put(child.outputFile, {});
+    const size_t slash = child.exe.find_last_of('\\');
+    processes_.add(slash == std::string::npos ? child.exe : child.exe.substr(slash + 1));
     return true;
 }
 

@@ -78,7 +78,7 @@ class FakeChildren : public Children {
 public:
     FakeChildren(FakeFiles& files, FakeProcesses& processes)
         : files_(files), processes_(processes) {}
-    bool start(const ChildSpec& spec) override;
+    bool start(const ChildSpec& child) override;
     std::vector<ChildSpec> started;
     bool fails = false;
 

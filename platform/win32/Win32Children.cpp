@@ -100,10 +100,10 @@ std::wstring commandLine(const std::wstring& exe, const std::vector<std::wstring
     return line;
 }
 
-bool Win32Children::start(const ChildSpec& spec) {
-    const std::optional<std::wstring> exe = resolveExe(widen(spec.exe));
+bool Win32Children::start(const ChildSpec& child) {
+    const std::optional<std::wstring> exe = resolveExe(widen(child.exe));
     if (!exe) return false;
-    const UniqueHandle output = createOutput(apiPath(spec.outputFile));
+    const UniqueHandle output = createOutput(apiPath(child.outputFile));
     const UniqueHandle nul = createInheritable(L"NUL", GENERIC_READ | GENERIC_WRITE,
                                                FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!output || !nul) return false;
@@ -119,7 +119,7 @@ bool Win32Children::start(const ChildSpec& spec) {
     startup.lpAttributeList = inheritOnly.get();
 
     std::vector<std::wstring> arguments;
-    for (const std::string& argument : spec.args) arguments.push_back(widen(argument));
+    for (const std::string& argument : child.args) arguments.push_back(widen(argument));
     std::wstring line = commandLine(*exe, arguments);
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(exe->c_str(), line.data(), nullptr, nullptr, TRUE,

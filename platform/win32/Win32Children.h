@@ -21,7 +21,7 @@ std::wstring commandLine(const std::wstring& exe, const std::vector<std::wstring
 // executable name is searched for in the program folder first, then in the usual places.
 class Win32Children final : public Children {
   public:
-    bool start(const ChildSpec& spec) override;
+    bool start(const ChildSpec& child) override;
 };
 
 }  // namespace tolvira::win32

@@ -17,9 +17,9 @@ class ChildrenTest : public ::testing::Test {
         EndProcesses(processes, "echo_args.exe");
     }
 
-    EchoReport run(const ChildSpec& spec) {
-        EXPECT_TRUE(children.start(spec));
-        return parseEcho(waitForEcho(spec.outputFile));
+    EchoReport run(const ChildSpec& child) {
+        EXPECT_TRUE(children.start(child));
+        return parseEcho(waitForEcho(child.outputFile));
     }
 
     ScratchFolder scratch;
