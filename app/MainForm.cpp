@@ -60,9 +60,9 @@ void MainForm::layOut() {
                            static_cast<Control*>(&hs)}) {
         fhelp.add(*child);
     }
-    for (Control* child : std::initializer_list<Control*>{
-             &TCCam, &restart, &Check1, &Check2, &Check3, &Check4, &Shape1, &Label2, &o0, &o1,
-             &o2, &setok}) {
+    for (Control* child :
+         std::initializer_list<Control*>{&TCCam, &restart, &Check1, &Check2, &Check3, &Check4,
+                                         &Shape1, &Label2, &o0, &o1, &o2, &setok}) {
         Fset.add(*child);
     }
     OptionButton::group({&o0, &o1, &o2});
@@ -85,8 +85,8 @@ void MainForm::layOut() {
     Fset.style = {.text = light, .back = panel};
     TCCam.style = {.text = light, .back = rgb(64, 64, 64)};
     restart.style = {.text = light, .handCursor = true};
-    for (Control* c : std::initializer_list<Control*>{&Check1, &Check2, &Check3, &Check4, &o0,
-                                                      &o1, &o2}) {
+    for (Control* c :
+         std::initializer_list<Control*>{&Check1, &Check2, &Check3, &Check4, &o0, &o1, &o2}) {
         c->style = {.text = silver, .back = panel};
     }
     Label2.style = {.text = silver};
@@ -189,10 +189,9 @@ void MainForm::exitProgram() {
 }
 
 std::vector<Control*> MainForm::controls() {
-    return {&wt,  &bclose, &CodeList, &delist, &bp,     &bset,   &bhelp,  &bend,
-            &fhelp, &Image1, &Label3, &help,   &hs,     &Fset,   &TCCam,  &restart,
-            &Check1, &Check2, &Check3, &Check4, &Shape1, &Label2, &o0,     &o1,
-            &o2,   &setok};
+    return {&wt,     &bclose, &CodeList, &delist, &bp,   &bset,  &bhelp,   &bend,   &fhelp,
+            &Image1, &Label3, &help,     &hs,     &Fset, &TCCam, &restart, &Check1, &Check2,
+            &Check3, &Check4, &Shape1,   &Label2, &o0,   &o1,    &o2,      &setok};
 }
 
 std::vector<Timer*> MainForm::timers() {

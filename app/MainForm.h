@@ -21,7 +21,7 @@ inline constexpr uint32_t kColourKey = 0x00585858;
 inline constexpr const char* kAppTitle = "Tolvira";
 
 class MainForm {
-public:
+  public:
     explicit MainForm(Services& services);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
@@ -100,7 +100,7 @@ public:
     // The result files, in the program folder.
     std::string programFile(const std::string& name) const;
 
-private:
+  private:
     void exitProgram();
     void layOut();
     void wireEvents();

@@ -11,7 +11,7 @@
 namespace tolvira {
 
 class CodeLog {
-public:
+  public:
     CodeLog(Files& files, std::string path) : files_(files), path_(std::move(path)) {}
 
     // The line's code text as one record. A line without a colon has no code text: the file
@@ -22,7 +22,7 @@ public:
     bool flush();
     size_t waiting() const { return waiting_.size(); }
 
-private:
+  private:
     bool write();
 
     Files& files_;

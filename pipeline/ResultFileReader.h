@@ -12,7 +12,7 @@
 namespace tolvira {
 
 class ResultFileReader {
-public:
+  public:
     explicit ResultFileReader(std::string path) : path_(std::move(path)) {}
 
     // The complete lines appended since the last call, oldest first. With lastLineOnly only
@@ -28,7 +28,7 @@ public:
     bool caughtUp() const { return caughtUp_; }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     void restart(uint64_t identity);
     std::vector<Bytes> readTail(Files& files, uint64_t size);
     std::vector<Bytes> split(const Bytes& appended);

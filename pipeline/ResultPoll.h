@@ -15,7 +15,7 @@ inline constexpr const char* kWelcomeLine = "QR-Code:Welcome to the Vantrel";
 inline constexpr const char* kSelfTestLine = "[Tolvria]:TEST";
 
 class ResultPoll {
-public:
+  public:
     ResultPoll(MainForm& form, std::string path) : form_(form), reader_(std::move(path)) {}
 
     void tick();
@@ -24,7 +24,7 @@ public:
     // The engine's output starts afresh: every line of the new file is a new reading.
     void engineLaunched() { lastLineOnly_ = false; }
 
-private:
+  private:
     void test();
     const std::string& oldBar();
 

@@ -45,13 +45,13 @@ enum class Property { Caption, Visible, Enabled, Value, ItemAddedFirst, ItemAdde
 class Control;
 
 class ControlView {
-public:
+  public:
     virtual ~ControlView() = default;
     virtual void changed(const Control& control, Property property) = 0;
 };
 
 class Control {
-public:
+  public:
     Control(ControlKind kind, std::string name, Bounds bounds, std::string caption = {},
             bool visible = true);
     virtual ~Control() = default;
@@ -83,10 +83,10 @@ public:
     void click();
     void doubleClick();
 
-protected:
+  protected:
     void notify(Property property);
 
-private:
+  private:
     ControlKind kind_;
     std::string name_;
     Bounds bounds_;
@@ -99,14 +99,14 @@ private:
 };
 
 class Label : public Control {
-public:
+  public:
     Label(std::string name, Bounds bounds, std::string caption, bool visible = true)
         : Control(ControlKind::Label, std::move(name), bounds, std::move(caption), visible) {}
 };
 
 // A two-state check box. Changing the value raises the click event, whoever changes it.
 class CheckBox : public Control {
-public:
+  public:
     CheckBox(std::string name, Bounds bounds, std::string caption);
     int value() const { return value_; }
     bool checked() const { return value_ == 1; }
@@ -115,25 +115,25 @@ public:
     void setValueWithoutEvent(int value);
     void toggle() { setValue(value_ == 1 ? 0 : 1); }
 
-private:
+  private:
     int value_ = 0;
 };
 
 // One of a group of option buttons: selecting one clears the others.
 class OptionButton : public Control {
-public:
+  public:
     OptionButton(std::string name, Bounds bounds, std::string caption);
     bool selected() const { return selected_; }
     void setSelected(bool selected);
     static void group(std::vector<OptionButton*> members);
 
-private:
+  private:
     bool selected_ = false;
     std::vector<OptionButton*> group_;
 };
 
 class ListBox : public Control {
-public:
+  public:
     ListBox(std::string name, Bounds bounds, bool visible);
     size_t count() const { return items_.size(); }
     const std::string& item(size_t index) const { return items_[index]; }
@@ -146,7 +146,7 @@ public:
     // The selected entry's text, or nothing when no entry is selected.
     const std::string* selectedText() const;
 
-private:
+  private:
     // Entries are never removed and nothing caps them, so adding at the top must stay cheap.
     std::deque<std::string> items_;
     int selected_ = -1;

@@ -17,7 +17,7 @@ struct ProcessEntry {
 };
 
 class Processes {
-public:
+  public:
     virtual ~Processes() = default;
     // Every running process, or nothing when the list can't be read.
     virtual std::optional<std::vector<ProcessEntry>> list() = 0;
@@ -34,7 +34,7 @@ struct ChildSpec {
 };
 
 class Children {
-public:
+  public:
     virtual ~Children() = default;
     // Starts without waiting; false when the output file or the process could not be made.
     virtual bool start(const ChildSpec& child) = 0;
@@ -46,7 +46,7 @@ struct FileInfo {
 };
 
 class Files {
-public:
+  public:
     virtual ~Files() = default;
     // An ordinary file (not a folder, not hidden or system), or nothing.
     virtual std::optional<FileInfo> info(const std::string& path) = 0;
@@ -69,7 +69,7 @@ struct RegistryValue {
 };
 
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
     virtual RegistryValue get(Hive hive, const std::string& key, const std::string& name) = 0;
     // Writes a string value, creating the key when needed.
@@ -80,7 +80,7 @@ public:
 };
 
 class Clipboard {
-public:
+  public:
     virtual ~Clipboard() = default;
     virtual bool clear() = 0;
     virtual bool setText(const std::string& text) = 0;
@@ -95,7 +95,7 @@ struct KeyInput {
 };
 
 class Keyboard {
-public:
+  public:
     virtual ~Keyboard() = default;
     // One batch, handed to the system without waiting for the target.
     virtual bool send(const std::vector<KeyInput>& keys) = 0;
@@ -104,7 +104,7 @@ public:
 using WindowId = uintptr_t;  // 0: no window
 
 class OtherWindows {
-public:
+  public:
     virtual ~OtherWindows() = default;
     // A top-level window titled exactly `title` that belongs to a process whose executable
     // name is `ownerExe` (letter case ignored); 0 when there is none.
@@ -116,7 +116,7 @@ public:
 
 // The program's own main window.
 class FormWindow {
-public:
+  public:
     virtual ~FormWindow() = default;
     virtual void show() = 0;
     virtual void hide() = 0;
@@ -130,21 +130,21 @@ public:
 };
 
 class TrayIcon {
-public:
+  public:
     virtual ~TrayIcon() = default;
     virtual bool add() = 0;
     virtual bool remove() = 0;
 };
 
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Modal, OK only, no icon, caption "Tolvira".
     virtual void message(const std::string& text) = 0;
 };
 
 class Lifecycle {
-public:
+  public:
     virtual ~Lifecycle() = default;
     // Claims the single-instance name; false when another instance holds it.
     virtual bool claimSingleInstance() = 0;
@@ -155,7 +155,7 @@ public:
 };
 
 class TextCodec {
-public:
+  public:
     virtual ~TextCodec() = default;
     virtual std::string ansiToUtf8(const Bytes& bytes) = 0;
 };

@@ -9,14 +9,14 @@ namespace tolvira {
 class Timer;
 
 class TimerView {
-public:
+  public:
     virtual ~TimerView() = default;
     // Enabled state or interval changed: (re)start the countdown, or stop it.
     virtual void timerChanged(Timer& timer) = 0;
 };
 
 class Timer {
-public:
+  public:
     Timer(std::string name, int intervalMs, bool enabled, std::string tag = {});
     Timer(const Timer&) = delete;
     Timer& operator=(const Timer&) = delete;
@@ -33,7 +33,7 @@ public:
     std::function<void()> onTick;
     void tick();
 
-private:
+  private:
     std::string name_;
     int interval_;
     bool enabled_;

@@ -10,7 +10,7 @@ namespace tolvira {
 inline constexpr const char* kSettingsKey = "Software\\Vantrel\\Setting";
 
 class SettingsStore {
-public:
+  public:
     explicit SettingsStore(Registry& registry) : registry_(registry) {}
 
     RegistryValue read(const std::string& key) const;
@@ -18,7 +18,7 @@ public:
     std::string get(const std::string& key, const std::string& fallback) const;
     bool save(const std::string& key, const std::string& text);
 
-private:
+  private:
     Registry& registry_;
 };
 

@@ -14,7 +14,7 @@ constexpr const char* kTypedMode1 = "自动输入模式1>OK";
 constexpr const char* kLoading = "[正在加载图像识别模块]";
 
 class DeliveryTest : public FormTest {
-protected:
+  protected:
     // Started with the stored options (none: the first-run ones) and a fresh, empty bar.dat.
     MainForm& running() {
         MainForm& f = started();

@@ -13,7 +13,7 @@ inline constexpr const char* kBarDat = "C:\\Scan\\bar.dat";
 inline constexpr const char* kDataTxt = "C:\\Scan\\data.txt";
 
 class FormTest : public ::testing::Test {
-protected:
+  protected:
     // Makes the form; tests may arrange the fakes first and call this themselves.
     MainForm& form() {
         if (!form_) {
@@ -38,7 +38,7 @@ protected:
 
     fake::FakePlatform fx;
 
-private:
+  private:
     std::unique_ptr<MainForm> form_;
 };
 

@@ -6,7 +6,7 @@ namespace tolvira::test {
 namespace {
 
 class ListActionsTest : public FormTest {
-protected:
+  protected:
     // Double-clicks the entry with this text, as the user would after it was listed.
     void doubleClickOn(const std::string& entry) {
         MainForm& f = form();

@@ -11,7 +11,7 @@ constexpr const char* kImageEngine = "zbarimg.exe";
 constexpr const char* kPicture = "D:\\photo.png";
 
 class PictureReaderTest : public FormTest {
-protected:
+  protected:
     void drop(const Texts& files) { form().codeListDrop(files); }
     // The image engine writes its output and ends.
     void engineFinishes(const Bytes& output) {

@@ -10,7 +10,7 @@ using Lines = std::vector<Bytes>;
 constexpr const char* kPath = "C:\\Scan\\bar.dat";
 
 class ResultFileReaderTest : public ::testing::Test {
-protected:
+  protected:
     Lines read(bool lastLineOnly = false) { return reader.readNew(files, lastLineOnly); }
     fake::FakeFiles files;
     ResultFileReader reader{kPath};

@@ -12,7 +12,8 @@ TEST(ResultLineTest, OnlyTheFirstColonSeparates) {
     EXPECT_EQ(codeTextOf("QR-Code:"), "");
     EXPECT_EQ(codeTextOf(":lead"), "lead");
     EXPECT_FALSE(codeTextOf("[图像识别模块加载成功]").has_value());
-    EXPECT_FALSE(codeTextOf("全角\xEF\xBC\x9A冒号").has_value()) << "a full-width colon is no colon";
+    EXPECT_FALSE(codeTextOf("全角\xEF\xBC\x9A冒号").has_value())
+        << "a full-width colon is no colon";
 }
 
 TEST(ResultLineTest, CleaningRemovesEveryLineBreakSoPiecesRunTogether) {
@@ -33,11 +34,11 @@ TEST(ResultLineTest, Utf8IsKeptAndOtherBytesGoThroughTheCodePage) {
 
 TEST(ResultLineTest, Utf8ValidatorRejectsWhatIsNotUtf8) {
     EXPECT_TRUE(isValidUtf8("plain"));
-    EXPECT_TRUE(isValidUtf8("\xF0\x9F\x98\x80"));            // emoji
-    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));                    // overlong
-    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));                // surrogate
-    EXPECT_FALSE(isValidUtf8("\xE4\xB8"));                    // cut short
-    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));            // past U+10FFFF
+    EXPECT_TRUE(isValidUtf8("\xF0\x9F\x98\x80"));   // emoji
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));          // overlong
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80"));      // surrogate
+    EXPECT_FALSE(isValidUtf8("\xE4\xB8"));          // cut short
+    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));  // past U+10FFFF
     EXPECT_FALSE(isValidUtf8("\x80"));
     EXPECT_TRUE(isValidUtf8(std::string("a\0b", 3)));
 }

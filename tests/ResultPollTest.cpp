@@ -9,7 +9,7 @@ using Items = std::vector<std::string>;
 constexpr const char* kLoading = "[正在加载图像识别模块]";
 
 class ResultPollTest : public FormTest {
-protected:
+  protected:
     // Starts the program and lets the engine launch make a fresh, empty bar.dat.
     MainForm& running() {
         MainForm& f = started();

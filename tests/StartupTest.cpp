@@ -28,8 +28,7 @@ TEST_F(StartupTest, TimersStartAsTheWindowIsCreated) {
 
 TEST_F(StartupTest, ShapesThePlacesAndShowsTheWindowInOrder) {
     MainForm& f = started();
-    EXPECT_EQ(fx.window.calls,
-              (Calls{"size", "colourKey", "topmost", "trayAdd", "show"}));
+    EXPECT_EQ(fx.window.calls, (Calls{"size", "colourKey", "topmost", "trayAdd", "show"}));
     EXPECT_EQ(fx.window.width, 3750);
     EXPECT_EQ(fx.window.height, 4280);
     EXPECT_EQ(fx.window.colourKey, 0x00585858u);

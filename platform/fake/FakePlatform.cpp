@@ -276,7 +276,7 @@ Environment FakePlatform::defaultEnvironment() {
 }
 
 FakePlatform::FakePlatform(Environment env)
-    : services{std::move(env), processes, children, files,     registry, clipboard, keyboard,
-               windows,        window,    tray,     dialogs,   lifecycle, codec} {}
+    : services{std::move(env), processes, children, files,   registry,  clipboard, keyboard,
+               windows,        window,    tray,     dialogs, lifecycle, codec} {}
 
 }  // namespace tolvira::fake

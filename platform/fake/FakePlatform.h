@@ -15,14 +15,14 @@ namespace tolvira::fake {
 
 // Fires attached timers in time order as the test advances the clock.
 class FakeClock : public TimerView {
-public:
+  public:
     void attach(Timer& timer);
     void timerChanged(Timer& timer) override;
     // Moves time on by ms, firing every tick that falls due on the way.
     void advance(int64_t ms);
     int64_t now() const { return now_; }
 
-private:
+  private:
     struct Entry {
         Timer* timer;
         int64_t due;
@@ -32,7 +32,7 @@ private:
 };
 
 class FakeProcesses : public Processes {
-public:
+  public:
     std::optional<std::vector<ProcessEntry>> list() override;
     bool terminate(uint32_t pid) override;
     uint32_t add(const std::string& exeName);
@@ -42,12 +42,12 @@ public:
     std::vector<uint32_t> unkillable;
     std::vector<uint32_t> terminated;
 
-private:
+  private:
     uint32_t nextPid_ = 100;
 };
 
 class FakeFiles : public Files {
-public:
+  public:
     std::optional<FileInfo> info(const std::string& path) override;
     std::optional<Bytes> read(const std::string& path, uint64_t offset, size_t maxBytes) override;
     bool append(const std::string& path, const Bytes& data) override;
@@ -69,26 +69,26 @@ public:
     std::map<std::string, File> files;
     std::vector<std::string> removals;  // "folder|name" of each removeEverywhere
 
-private:
+  private:
     uint64_t nextIdentity_ = 1;
 };
 
 // A started child makes its output file afresh and shows in the process list.
 class FakeChildren : public Children {
-public:
+  public:
     FakeChildren(FakeFiles& files, FakeProcesses& processes)
         : files_(files), processes_(processes) {}
     bool start(const ChildSpec& child) override;
     std::vector<ChildSpec> started;
     bool fails = false;
 
-private:
+  private:
     FakeFiles& files_;
     FakeProcesses& processes_;
 };
 
 class FakeRegistry : public Registry {
-public:
+  public:
     RegistryValue get(Hive hive, const std::string& key, const std::string& name) override;
     bool set(Hive hive, const std::string& key, const std::string& name,
              const std::string& text) override;
@@ -102,7 +102,7 @@ public:
 };
 
 class FakeClipboard : public Clipboard {
-public:
+  public:
     bool clear() override;
     bool setText(const std::string& text) override;
     std::optional<std::string> text;  // nothing: empty clipboard
@@ -111,14 +111,14 @@ public:
 };
 
 class FakeKeyboard : public Keyboard {
-public:
+  public:
     bool send(const std::vector<KeyInput>& keys) override;
     std::vector<std::vector<KeyInput>> batches;
     bool fails = false;
 };
 
 class FakeOtherWindows : public OtherWindows {
-public:
+  public:
     WindowId find(const std::string& title, const std::string& ownerExe) override;
     void removeCloseCommand(WindowId window) override;
     void placeTopmost(WindowId window, bool show) override;
@@ -134,12 +134,12 @@ public:
     void close(WindowId window);
     std::map<WindowId, Window> windows;
 
-private:
+  private:
     WindowId nextId_ = 0x1000;
 };
 
 class FakeFormWindow : public FormWindow {
-public:
+  public:
     void show() override;
     void hide() override;
     bool visible() const override { return shown; }
@@ -160,30 +160,30 @@ public:
 };
 
 class FakeTray : public TrayIcon {
-public:
+  public:
     explicit FakeTray(std::vector<std::string>& calls) : calls_(calls) {}
     bool add() override;
     bool remove() override;
     bool present = false;
     int adds = 0;
 
-private:
+  private:
     std::vector<std::string>& calls_;
 };
 
 class FakeDialogs : public Dialogs {
-public:
+  public:
     explicit FakeDialogs(FakeFormWindow& window) : window_(window) {}
     void message(const std::string& text) override;
     std::vector<std::string> shown;
     std::vector<bool> topmostWhileShown;
 
-private:
+  private:
     FakeFormWindow& window_;
 };
 
 class FakeLifecycle : public Lifecycle {
-public:
+  public:
     bool claimSingleInstance() override { return !otherInstance; }
     void quit() override { quitted = true; }
     void processPendingMessages() override { ++pumps; }
@@ -194,7 +194,7 @@ public:
 
 // Bytes outside ASCII become U+FFFD; enough to tell a decoded line from a raw one.
 class FakeCodec : public TextCodec {
-public:
+  public:
     std::string ansiToUtf8(const Bytes& bytes) override;
 };
 
