@@ -29,17 +29,22 @@ UniqueHandle createInheritable(const std::wstring& path, DWORD access, DWORD sha
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-// An output file deleted just after its engine was ended stays delete-pending until every handle
-// to it is closed (under Wine the ended engine's console host holds one a little longer), and
-// can't be created afresh until then: wait for that, briefly.
+// The output file is made new. One deleted just after its engine was ended can linger,
+// delete-pending, until every handle to it is closed (under Wine the ended engine's console host
+// holds one a little longer); opening that one instead would lose the new output when it finally
+// goes. So wait, briefly, for the name to be free.
 UniqueHandle createOutput(const std::wstring& path) {
     constexpr int kAttempts = 200;
     constexpr DWORD kRetryMs = 10;
     for (int attempt = 1;; ++attempt) {
-        UniqueHandle file = createInheritable(
-            path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-            CREATE_ALWAYS);
-        if (file || GetLastError() != ERROR_ACCESS_DENIED || attempt == kAttempts) return file;
+        DeleteFileW(path.c_str());
+        UniqueHandle file =
+            createInheritable(path, GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CREATE_NEW);
+        const DWORD error = GetLastError();
+        const bool lingering = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                               error == ERROR_ACCESS_DENIED;
+        if (file || !lingering || attempt == kAttempts) return file;
         Sleep(kRetryMs);
     }
 }
