@@ -13,23 +13,19 @@
 #include <vector>
 
 #include "platform/win32/Handle.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32Children.h"
 
 namespace {
 
+using tolvira::win32::quoteArgument;
 using tolvira::win32::UniqueHandle;
+using tolvira::win32::widen;
 
 constexpr DWORD kPauseMs = 1500;
 constexpr DWORD kDecodeTimeoutMs = 30000;
 constexpr UINT kShowState = WM_APP + 1;
 constexpr int kWidth = 420, kHeight = 300, kTextHeight = 64, kMargin = 8;
-
-std::wstring widen(const std::string& s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-    std::wstring w(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
-    return w;
-}
 
 std::wstring exeFolder() {
     wchar_t path[MAX_PATH * 4];
@@ -67,23 +63,6 @@ std::vector<std::string> splitLines(const std::string& text) {
         start = end + 1;
     }
     return lines;
-}
-
-std::wstring quoteArgument(const std::wstring& arg) {
-    std::wstring out = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == L'"') backslashes = backslashes * 2 + 1;
-        out.append(backslashes, L'\\');
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, L'\\');
-    return out + L"\"";
 }
 
 // The real decoder's output lines for one picture (zbarimg.exe -q PICTURE into a temporary file).

@@ -5,6 +5,7 @@
 // After windows.h, which it needs.
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,21 +15,20 @@
 #include <vector>
 
 #include "platform/win32/ControlIds.h"
+#include "platform/win32/Handle.h"
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32Children.h"
 
 namespace {
+
+using tolvira::win32::narrow;
+using tolvira::win32::quoteArgument;
+using tolvira::win32::UniqueHandle;
 
 constexpr int kYes = 0, kNo = 1, kBadUse = 2;
 constexpr DWORD kDefaultTimeoutMs = 20000;
 constexpr DWORD kPollMs = 20;
 constexpr wchar_t kMainTitle[] = L"Tolvira";
-
-std::string narrow(const std::wstring& w) {
-    if (w.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
-    return s;
-}
 
 void out(const std::wstring& line) {
     std::string bytes = narrow(line) + "\n";
@@ -43,20 +43,17 @@ void err(const std::wstring& line) {
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), DWORD(bytes.size()), &written, nullptr);
 }
 
-class Handle {
-  public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() {
-        if (valid()) CloseHandle(h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    HANDLE get() const { return h_; }
+// A yes/no answer, printed and given as the exit code.
+int answer(bool yes, const wchar_t* ifYes, const wchar_t* ifNo) {
+    out(yes ? ifYes : ifNo);
+    return yes ? kYes : kNo;
+}
 
-  private:
-    HANDLE h_;
-};
+// A poll's verdict; when it timed out, what was seen last goes to standard error.
+int verdict(bool ok, const std::wstring& complaint) {
+    if (!ok) err(complaint);
+    return ok ? kYes : kNo;
+}
 
 DWORD parseMs(const std::vector<std::wstring>& args, size_t index) {
     return index < args.size() ? DWORD(std::wcstoul(args[index].c_str(), nullptr, 10))
@@ -79,28 +76,37 @@ std::wstring className(HWND wnd) {
     return name;
 }
 
-// A top-level window by exact title. Message boxes share the program's title, so dialogs only
-// count when nothing else has that title.
-HWND findTopWindow(const std::wstring& title) {
+bool isDialog(HWND wnd) {
+    return className(wnd) == L"#32770";
+}
+
+// The top-level windows with exactly this title, topmost first.
+std::vector<HWND> topWindowsTitled(const std::wstring& title) {
     struct Search {
         const std::wstring& title;
-        HWND found = nullptr, dialog = nullptr;
+        std::vector<HWND> found = {};
     } search{title};
     EnumWindows(
         [](HWND wnd, LPARAM lp) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(lp);
             wchar_t text[512] = L"";
             GetWindowTextW(wnd, text, 512);
-            if (s.title != text) return TRUE;
-            if (className(wnd) == L"#32770") {
-                s.dialog = wnd;
-                return TRUE;
-            }
-            s.found = wnd;
-            return FALSE;
+            if (s.title == text) s.found.push_back(wnd);
+            return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
-    return search.found ? search.found : search.dialog;
+    return search.found;
+}
+
+// A top-level window by exact title. Message boxes share the program's title, so dialogs only
+// count when nothing else has that title.
+HWND findTopWindow(const std::wstring& title) {
+    HWND dialog = nullptr;
+    for (HWND wnd : topWindowsTitled(title)) {
+        if (!isDialog(wnd)) return wnd;
+        dialog = wnd;
+    }
+    return dialog;
 }
 
 int controlIdByName(const std::wstring& name) {
@@ -175,21 +181,28 @@ std::vector<std::wstring> listItems(HWND list) {
     return items;
 }
 
-std::vector<DWORD> processIds(const std::wstring& exe) {
-    std::vector<DWORD> ids;
-    Handle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snap.valid()) return ids;
+std::vector<PROCESSENTRY32W> processSnapshot() {
+    std::vector<PROCESSENTRY32W> all;
+    UniqueHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snap) return all;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL ok = Process32FirstW(snap.get(), &entry); ok;
          ok = Process32NextW(snap.get(), &entry)) {
-        if (_wcsicmp(entry.szExeFile, exe.c_str()) == 0) ids.push_back(entry.th32ProcessID);
+        all.push_back(entry);
+    }
+    return all;
+}
+
+std::vector<DWORD> processIds(const std::wstring& exe) {
+    std::vector<DWORD> ids;
+    for (const PROCESSENTRY32W& p : processSnapshot()) {
+        if (_wcsicmp(p.szExeFile, exe.c_str()) == 0) ids.push_back(p.th32ProcessID);
     }
     return ids;
 }
 
-void postClick(HWND wnd, int x, int y, bool twice) {
-    const LPARAM at = MAKELPARAM(x, y);
+void postClick(HWND wnd, LPARAM at, bool twice) {
     PostMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(wnd, WM_LBUTTONUP, 0, at);
     if (!twice) return;
@@ -197,21 +210,12 @@ void postClick(HWND wnd, int x, int y, bool twice) {
     PostMessageW(wnd, WM_LBUTTONUP, 0, at);
 }
 
-std::wstring quoteArgument(const std::wstring& arg) {
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == L'"') backslashes = backslashes * 2 + 1;
-        quoted.append(backslashes, L'\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, L'\\');
-    return quoted + L"\"";
+// The middle of list entry INDEX, in the list's client coordinates, as a mouse message's LPARAM.
+LPARAM itemPoint(HWND list, LRESULT index) {
+    LRESULT top = 0, height = 0;
+    sendTimeout(list, LB_GETTOPINDEX, 0, 0, top);
+    sendTimeout(list, LB_GETITEMHEIGHT, WPARAM(index), 0, height);
+    return MAKELPARAM(4, int((index - top) * height + height / 2));
 }
 
 HKEY rootKey(const std::wstring& name) {
@@ -234,10 +238,7 @@ int waitNoWindow(const Args& a) {
 
 int windowVisible(const Args& a) {
     HWND wnd = findTopWindow(a[0]);
-    if (!wnd) return kBadUse;
-    const bool visible = IsWindowVisible(wnd);
-    out(visible ? L"visible" : L"hidden");
-    return visible ? kYes : kNo;
+    return wnd ? answer(IsWindowVisible(wnd), L"visible", L"hidden") : kBadUse;
 }
 
 // STATE: visible, hidden or topmost.
@@ -249,16 +250,14 @@ int waitWindowState(const Args& a) {
         if (a[1] == L"topmost") return (GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         return bool(IsWindowVisible(wnd)) == (a[1] == L"visible");
     });
-    if (!ok) err(L"window " + a[0] + L" is not " + a[1]);
-    return ok ? kYes : kNo;
+    return verdict(ok, L"window " + a[0] + L" is not " + a[1]);
 }
 
 int windowTopmost(const Args& a) {
     HWND wnd = findTopWindow(a[0]);
-    if (!wnd) return kBadUse;
-    const bool topmost = GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST;
-    out(topmost ? L"topmost" : L"not topmost");
-    return topmost ? kYes : kNo;
+    return wnd ? answer(GetWindowLongW(wnd, GWL_EXSTYLE) & WS_EX_TOPMOST, L"topmost",
+                        L"not topmost")
+               : kBadUse;
 }
 
 int windowExStyle(const Args& a) {
@@ -300,8 +299,7 @@ int waitText(const Args& a) {
         last = wnd ? windowText(wnd) : L"(no control)";
         return last == a[1];
     });
-    if (!ok) err(a[0] + L" shows \"" + last + L"\", expected \"" + a[1] + L"\"");
-    return ok ? kYes : kNo;
+    return verdict(ok, a[0] + L" shows \"" + last + L"\", expected \"" + a[1] + L"\"");
 }
 
 int items(const Args& a) {
@@ -322,22 +320,19 @@ int waitItem(const Args& a) {
         last = index < all.size() ? all[index] : L"(no item)";
         return last == a[2];
     });
-    if (!ok) err(a[0] + L"[" + a[1] + L"] is \"" + last + L"\", expected \"" + a[2] + L"\"");
-    return ok ? kYes : kNo;
+    return verdict(ok, a[0] + L"[" + a[1] + L"] is \"" + last + L"\", expected \"" + a[2] + L"\"");
 }
 
 int controlVisible(const Args& a) {
     HWND wnd = findControl(a[0]);
-    if (!wnd) return kBadUse;
-    const bool visible = GetWindowLongW(wnd, GWL_STYLE) & WS_VISIBLE;
-    out(visible ? L"visible" : L"hidden");
-    return visible ? kYes : kNo;
+    return wnd ? answer(GetWindowLongW(wnd, GWL_STYLE) & WS_VISIBLE, L"visible", L"hidden")
+               : kBadUse;
 }
 
 int click(const Args& a) {
     HWND wnd = findControl(a[0]);
     if (!wnd) return kBadUse;
-    postClick(wnd, 2, 2, false);
+    postClick(wnd, MAKELPARAM(2, 2), false);
     return kYes;
 }
 
@@ -345,11 +340,7 @@ int dblclickItem(const Args& a) {
     if (a.size() < 2) return kBadUse;
     HWND wnd = findControl(a[0]);
     if (!wnd) return kBadUse;
-    const LRESULT index = std::wcstol(a[1].c_str(), nullptr, 10);
-    LRESULT top = 0, height = 0;
-    sendTimeout(wnd, LB_GETTOPINDEX, 0, 0, top);
-    sendTimeout(wnd, LB_GETITEMHEIGHT, WPARAM(index), 0, height);
-    postClick(wnd, 4, int((index - top) * height + height / 2), true);
+    postClick(wnd, itemPoint(wnd, std::wcstol(a[1].c_str(), nullptr, 10)), true);
     return kYes;
 }
 
@@ -387,14 +378,13 @@ int waitProcesses(const Args& a) {
     size_t last = 0;
     const bool ok =
         pollUntil(parseMs(a, 2), [&] { return (last = processIds(a[0]).size()) == wanted; });
-    if (!ok) err(std::to_wstring(last) + L" " + a[0] + L" running, expected " + a[1]);
-    return ok ? kYes : kNo;
+    return verdict(ok, std::to_wstring(last) + L" " + a[0] + L" running, expected " + a[1]);
 }
 
 int killProcesses(const Args& a) {
     for (DWORD id : processIds(a[0])) {
-        Handle p(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-        if (p.valid() && TerminateProcess(p.get(), 1)) WaitForSingleObject(p.get(), 5000);
+        UniqueHandle p(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (p && TerminateProcess(p.get(), 1)) WaitForSingleObject(p.get(), 5000);
     }
     return kYes;
 }
@@ -437,10 +427,10 @@ int runRedirected(const Args& given) {
     if (wait) a.erase(a.begin());
     if (a.size() < 2) return kBadUse;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    Handle file(CreateFileW(a[0].c_str(), GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
+    UniqueHandle file(CreateFileW(a[0].c_str(), GENERIC_WRITE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         err(L"cannot create " + a[0]);
         return kBadUse;
     }
@@ -459,7 +449,7 @@ int runRedirected(const Args& given) {
         err(L"cannot start " + a[1] + L" (error " + std::to_wstring(GetLastError()) + L")");
         return kBadUse;
     }
-    Handle process(pi.hProcess), thread(pi.hThread);
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
     out(std::to_wstring(pi.dwProcessId));
     if (!wait) return kYes;
     WaitForSingleObject(process.get(), INFINITE);
@@ -476,20 +466,9 @@ int watchProcesses(const Args& a) {
         DWORD id;
         std::wstring name;
     };
-    auto snapshot = [] {
-        std::vector<PROCESSENTRY32W> all;
-        Handle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        if (!snap.valid()) return all;
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL ok = Process32FirstW(snap.get(), &entry); ok;
-             ok = Process32NextW(snap.get(), &entry)) {
-            all.push_back(entry);
-        }
-        return all;
-    };
     std::vector<Seen> seen;
-    for (const PROCESSENTRY32W& p : snapshot()) seen.push_back({p.th32ProcessID, p.szExeFile});
+    for (const PROCESSENTRY32W& p : processSnapshot())
+        seen.push_back({p.th32ProcessID, p.szExeFile});
     // Ids are reused: the latest process seen with an id is the one that holds it.
     auto nameOf = [&](DWORD id) {
         for (auto s = seen.rbegin(); s != seen.rend(); ++s) {
@@ -499,7 +478,7 @@ int watchProcesses(const Args& a) {
     };
     const ULONGLONG until = GetTickCount64() + parseMs(a, 0);
     while (GetTickCount64() < until) {
-        for (const PROCESSENTRY32W& p : snapshot()) {
+        for (const PROCESSENTRY32W& p : processSnapshot()) {
             // A process still starting may show without its name yet: taken on a later poll.
             if (p.szExeFile[0] == L'\0' || nameOf(p.th32ProcessID) == p.szExeFile) continue;
             seen.push_back({p.th32ProcessID, p.szExeFile});
@@ -543,29 +522,15 @@ int waitForeground(const Args& a) {
         HWND wnd = findTopWindow(a[0]);
         return wnd && GetForegroundWindow() == wnd;
     });
-    if (!ok) err(L"window " + a[0] + L" is not the foreground window");
-    return ok ? kYes : kNo;
+    return verdict(ok, L"window " + a[0] + L" is not the foreground window");
 }
 
 // A message box: a dialog-class window with that title, even while another window shares it.
 HWND findDialog(const std::wstring& title) {
-    struct Search {
-        const std::wstring& title;
-        HWND found = nullptr;
-    } search{title};
-    EnumWindows(
-        [](HWND wnd, LPARAM lp) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(lp);
-            wchar_t text[512] = L"";
-            GetWindowTextW(wnd, text, 512);
-            if (s.title != text || className(wnd) != L"#32770" || !IsWindowVisible(wnd)) {
-                return TRUE;
-            }
-            s.found = wnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND wnd : topWindowsTitled(title)) {
+        if (isDialog(wnd) && IsWindowVisible(wnd)) return wnd;
+    }
+    return nullptr;
 }
 
 // wait-dialog TITLE [MS]: waits for a shown message box and prints its text, one line per
@@ -586,8 +551,7 @@ int waitDialog(const Args& a) {
 
 int waitNoDialog(const Args& a) {
     const bool ok = pollUntil(parseMs(a, 1), [&] { return findDialog(a[0]) == nullptr; });
-    if (!ok) err(L"the message box " + a[0] + L" is still open");
-    return ok ? kYes : kNo;
+    return verdict(ok, L"the message box " + a[0] + L" is still open");
 }
 
 // send-message TITLE MSG WPARAM LPARAM: sent, so the window has handled it when this returns.
@@ -630,7 +594,7 @@ int startTime(const Args& a) {
         err(L"cannot start " + a[0] + L" (error " + std::to_wstring(GetLastError()) + L")");
         return kBadUse;
     }
-    Handle process(pi.hProcess), thread(pi.hThread);
+    UniqueHandle process(pi.hProcess), thread(pi.hThread);
     const ULONGLONG until = GetTickCount64() + parseMs(a, 2);
     for (;;) {
         HWND wnd = findTopWindow(a[1]);
@@ -652,28 +616,13 @@ int startTime(const Args& a) {
 // A top-level window by exact title whose process runs EXE (letter case ignored), so that two
 // windows of the same title in different programs can be told apart.
 HWND findOwnedWindow(const std::wstring& title, const std::wstring& exe) {
-    struct Search {
-        const std::wstring& title;
-        std::vector<DWORD> owners;
-        HWND found = nullptr;
-    } search{title, processIds(exe)};
-    EnumWindows(
-        [](HWND wnd, LPARAM lp) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(lp);
-            wchar_t text[512] = L"";
-            GetWindowTextW(wnd, text, 512);
-            if (s.title != text) return TRUE;
-            DWORD pid = 0;
-            GetWindowThreadProcessId(wnd, &pid);
-            for (DWORD owner : s.owners) {
-                if (owner != pid) continue;
-                s.found = wnd;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    const std::vector<DWORD> owners = processIds(exe);
+    for (HWND wnd : topWindowsTitled(title)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(wnd, &pid);
+        if (std::find(owners.begin(), owners.end(), pid) != owners.end()) return wnd;
+    }
+    return nullptr;
 }
 
 std::wstring ownedWindowState(HWND wnd) {
@@ -698,8 +647,7 @@ int waitOwnedWindowState(const Args& a) {
         last = wnd ? ownedWindowState(wnd) : L"(no window)";
         return last == a[2];
     });
-    if (!ok) err(L"window " + a[0] + L" of " + a[1] + L" is " + last + L", expected " + a[2]);
-    return ok ? kYes : kNo;
+    return verdict(ok, L"window " + a[0] + L" of " + a[1] + L" is " + last + L", expected " + a[2]);
 }
 
 // hide-owned-window TITLE EXE: hidden and no longer topmost, as another program might leave it.
@@ -724,10 +672,7 @@ int showWindow(const Args& a) {
 
 int controlEnabled(const Args& a) {
     HWND wnd = findControl(a[0]);
-    if (!wnd) return kBadUse;
-    const bool enabled = IsWindowEnabled(wnd);
-    out(enabled ? L"enabled" : L"disabled");
-    return enabled ? kYes : kNo;
+    return wnd ? answer(IsWindowEnabled(wnd), L"enabled", L"disabled") : kBadUse;
 }
 
 // Makes TITLE the foreground window, as a user clicking it would.
@@ -738,8 +683,7 @@ int activate(const Args& a) {
         SetForegroundWindow(wnd);
         return GetForegroundWindow() == wnd;
     });
-    if (!ok) err(L"window " + a[0] + L" could not be made the foreground window");
-    return ok ? kYes : kNo;
+    return verdict(ok, L"window " + a[0] + L" could not be made the foreground window");
 }
 
 int setClipboard(const Args& a) {
@@ -763,9 +707,9 @@ int setClipboard(const Args& a) {
 // would; prints "locked" once it holds it.
 int lockFile(const Args& a) {
     if (a.size() < 2) return kBadUse;
-    Handle file(CreateFileW(a[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
+    UniqueHandle file(CreateFileW(a[0].c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         err(L"cannot lock " + a[0] + L" (error " + std::to_wstring(GetLastError()) + L")");
         return kNo;
     }
@@ -781,10 +725,8 @@ int dblclickItemNow(const Args& a) {
     HWND wnd = findControl(a[0]);
     if (!wnd) return kBadUse;
     const LRESULT index = std::wcstol(a[1].c_str(), nullptr, 10);
-    LRESULT top = 0, height = 0, ignored = 0, selected = -1;
-    sendTimeout(wnd, LB_GETTOPINDEX, 0, 0, top);
-    sendTimeout(wnd, LB_GETITEMHEIGHT, WPARAM(index), 0, height);
-    const LPARAM at = MAKELPARAM(4, int((index - top) * height + height / 2));
+    LRESULT ignored = 0, selected = -1;
+    const LPARAM at = itemPoint(wnd, index);
     sendTimeout(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at, ignored);
     sendTimeout(wnd, WM_LBUTTONUP, 0, at, ignored);
     sendTimeout(wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, at, ignored);

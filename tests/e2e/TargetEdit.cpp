@@ -10,32 +10,15 @@
 
 #include <string>
 
+#include "platform/win32/Handle.h"
+#include "tests/engines/Microseconds.h"
+
 namespace {
 
+using tolvira::e2e::nowMicroseconds;
+using tolvira::win32::UniqueHandle;
+
 constexpr wchar_t kTitle[] = L"tolvira-e2e-target";
-
-class Handle {
-  public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() {
-        if (valid()) CloseHandle(h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
-
-long long nowMicroseconds() {
-    LARGE_INTEGER ticks, frequency;
-    QueryPerformanceCounter(&ticks);
-    QueryPerformanceFrequency(&frequency);
-    const long long f = frequency.QuadPart;
-    return ticks.QuadPart / f * 1000000 + ticks.QuadPart % f * 1000000 / f;
-}
 
 const char* messageName(UINT msg) {
     switch (msg) {
@@ -75,14 +58,14 @@ std::string modifiersHeld() {
 
 // The window's state: one instance, reached from the window procedures through GWLP_USERDATA.
 struct Target {
-    Handle log;
+    UniqueHandle log;
     HWND edit = nullptr;
     WNDPROC editProc = nullptr;
 
     void record(UINT msg, WPARAM wp) {
         const long long at = nowMicroseconds();
         const char* name = messageName(msg);
-        if (!name || !log.valid()) return;
+        if (!name || !log) return;
         char code[16];
         wsprintfA(code, "%x", unsigned(wp));
         const std::string line =
@@ -123,10 +106,10 @@ LRESULT CALLBACK mainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    Target target{
-        Handle(argc > 1 ? CreateFileW(argv[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
-                        : INVALID_HANDLE_VALUE)};
+    Target target{UniqueHandle(argc > 1 ? CreateFileW(argv[1], FILE_APPEND_DATA,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                        : INVALID_HANDLE_VALUE)};
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW wc{};
     wc.lpfnWndProc = mainProc;

@@ -18,7 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Text.h"
+#include "platform/win32/Win32Children.h"
+
 namespace {
+
+// Wine's start of a Linux program undoes the quoting as CommandLineToArgvW does.
+using tolvira::win32::quoteArgument;
+using tolvira::win32::widen;
 
 const wchar_t kScript[] =
     L"PATH=/usr/bin:/bin; export PATH; marker=$1; shift; "
@@ -27,14 +34,6 @@ const wchar_t kScript[] =
 
 using UnixNameFn = char*(CDECL*)(const wchar_t*);
 using DosNameFn = wchar_t*(CDECL*)(const char*);
-
-std::wstring widen(const std::string& s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-    std::wstring w(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
-    return w;
-}
 
 class WineNames {
   public:
@@ -83,24 +82,6 @@ class WineNames {
     UnixNameFn toUnix_ = nullptr;
     DosNameFn toDos_ = nullptr;
 };
-
-// The command-line quoting that CommandLineToArgvW (and Wine's start of a Linux program) undoes.
-std::wstring quoteArgument(const std::wstring& arg) {
-    std::wstring out = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : arg) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        if (c == L'"') backslashes = backslashes * 2 + 1;
-        out.append(backslashes, L'\\');
-        backslashes = 0;
-        out += c;
-    }
-    out.append(backslashes * 2, L'\\');
-    return out + L"\"";
-}
 
 // Options of zbarimg that take the next argument as their value (not a file).
 bool takesValue(const std::wstring& option) {

@@ -31,7 +31,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/Handle.h"
+#include "platform/win32/Text.h"
+#include "tests/engines/Microseconds.h"
+
 namespace {
+
+using tolvira::e2e::nowMicroseconds;
+using tolvira::win32::UniqueHandle;
+using tolvira::win32::widen;
 
 struct Script {
     bool failStart = false;
@@ -46,21 +54,6 @@ struct Script {
     std::wstring stampName;
 };
 
-class Handle {
-  public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() {
-        if (valid()) CloseHandle(h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
-
 std::wstring exeFolder() {
     wchar_t path[MAX_PATH * 4];
     DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
@@ -68,20 +61,12 @@ std::wstring exeFolder() {
     return p.substr(0, p.find_last_of(L'\\'));
 }
 
-std::wstring widen(const std::string& s) {
-    if (s.empty()) return {};
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
-    std::wstring w(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
-    return w;
-}
-
 // Whole file with full sharing, so the tests can append while the engine reads.
 bool readFrom(const std::wstring& path, LONGLONG offset, std::string& out) {
-    Handle f(CreateFileW(path.c_str(), GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f.valid()) return false;
+    UniqueHandle f(CreateFileW(path.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return false;
     LARGE_INTEGER pos;
     pos.QuadPart = offset;
     if (!SetFilePointerEx(f.get(), pos, nullptr, FILE_BEGIN)) return false;
@@ -126,10 +111,10 @@ Script loadScript(const std::wstring& folder) {
 }
 
 void recordStart(const std::wstring& folder) {
-    Handle f(CreateFileW((folder + L"\\zbarcam.starts").c_str(), FILE_APPEND_DATA,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f.valid()) return;
+    UniqueHandle f(CreateFileW((folder + L"\\zbarcam.starts").c_str(), FILE_APPEND_DATA,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return;
     std::string line = "started " + std::to_string(GetCurrentProcessId()) + "\r\n";
     DWORD written = 0;
     WriteFile(f.get(), line.data(), DWORD(line.size()), &written, nullptr);
@@ -159,14 +144,6 @@ std::string unescape(const std::string& s) {
 
 void pumpMessages(DWORD ms);
 
-long long nowMicroseconds() {
-    LARGE_INTEGER ticks, frequency;
-    QueryPerformanceCounter(&ticks);
-    QueryPerformanceFrequency(&frequency);
-    const long long f = frequency.QuadPart;
-    return ticks.QuadPart / f * 1000000 + ticks.QuadPart % f * 1000000 / f;
-}
-
 // The time each complete line left the engine, taken right after its flush.
 class StampLog {
   public:
@@ -177,14 +154,14 @@ class StampLog {
                                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
     void stamp(const std::string& text) {
-        if (!file_.valid()) return;
+        if (!file_) return;
         const std::string line = std::to_string(nowMicroseconds()) + " " + text + "\n";
         DWORD written = 0;
         WriteFile(file_.get(), line.data(), DWORD(line.size()), &written, nullptr);
     }
 
   private:
-    Handle file_;
+    UniqueHandle file_;
 };
 
 class Writer {
