@@ -5,8 +5,6 @@
 namespace tolvira {
 
 namespace {
-constexpr int kOpenLeft = 120;  // twips
-constexpr int kOpenTop = 480;   // twips
 constexpr const char* kTips =
     "如果识别模块已运行请调节摄像头焦距到最佳，并增加环境的光线。"
     "如果识别模块未运行，请点击初始化或者重新启动计算机后再试";
@@ -20,7 +18,7 @@ void ToggleHelp(MainForm& form) {
     // With bar.dat still empty this line becomes the last accepted one, so the test pattern
     // counts as new again even if it was read before.
     form.LastBar = ResultLine::fromText(kSelfTestLine);
-    form.fhelp.move(kOpenLeft, kOpenTop);
+    form.fhelp.move(kPanelLeft, kPanelTop);
     form.fhelp.setVisible(true);
 }
 

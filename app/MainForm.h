@@ -17,6 +17,9 @@ namespace tolvira {
 
 inline constexpr int kWindowWidth = 3750;   // twips
 inline constexpr int kWindowHeight = 4280;  // twips
+// Where the help and settings panels open over the list (twips).
+inline constexpr int kPanelLeft = 120;
+inline constexpr int kPanelTop = 480;
 inline constexpr uint32_t kColourKey = 0x00585858;
 inline constexpr const char* kAppTitle = "Tolvira";
 

@@ -11,9 +11,6 @@ namespace tolvira {
 
 namespace {
 
-constexpr int kOpenLeft = 120;  // twips
-constexpr int kOpenTop = 480;   // twips
-
 // Each load step sets its control as the user would, so its consequences follow; false ends
 // the load at this key, leaving this control and the later ones as they were.
 bool loadCheck(MainForm& form, const char* key, const char* fallback, CheckBox& box) {
@@ -55,7 +52,7 @@ void LoadSettings(MainForm& form) {
 }
 
 void OpenSettings(MainForm& form) {
-    form.Fset.move(kOpenLeft, kOpenTop);
+    form.Fset.move(kPanelLeft, kPanelTop);
     form.restart.setEnabled(true);
     form.Fset.setVisible(true);
     form.CheckIRMLoad.setEnabled(true);
