@@ -5,20 +5,19 @@
 // After windows.h, which they need.
 #include <ole2.h>
 
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace tolvira::win32 {
 
-// Owns one handle; Traits says which value means none, which values are real and how one is
-// given back.
-template <class Traits>
+// Owns one handle of type T, given back with `close`. The null handle is none, and for kernel
+// handles INVALID_HANDLE_VALUE too, since some calls fail with one and some with the other.
+template <class T, auto close>
 class Owner {
   public:
-    using Type = typename Traits::Type;
-
     Owner() = default;
-    explicit Owner(Type handle) : handle_(handle) {}
+    explicit Owner(T handle) : handle_(handle) {}
     ~Owner() { reset(); }
     Owner(const Owner&) = delete;
     Owner& operator=(const Owner&) = delete;
@@ -28,86 +27,40 @@ class Owner {
         return *this;
     }
 
-    Type get() const { return handle_; }
-    explicit operator bool() const { return Traits::real(handle_); }
+    T get() const { return handle_; }
+    explicit operator bool() const {
+        if constexpr (std::is_same_v<T, HANDLE>) {
+            if (handle_ == INVALID_HANDLE_VALUE) return false;
+        }
+        return handle_ != T{};
+    }
     // For a call that hands the handle back through a pointer.
-    Type* out() {
+    T* out() {
         reset();
         return &handle_;
     }
     // The caller, or the system, owns it from now on.
-    Type release() { return std::exchange(handle_, Traits::none()); }
-    void reset(Type handle = Traits::none()) {
-        if (Traits::real(handle_)) Traits::close(handle_);
+    T release() { return std::exchange(handle_, T{}); }
+    void reset(T handle = T{}) {
+        if (*this) close(handle_);
         handle_ = handle;
     }
 
   private:
-    Type handle_ = Traits::none();
+    T handle_{};
 };
 
-struct KernelHandle {
-    using Type = HANDLE;
-    static Type none() { return nullptr; }
-    // Some calls fail with the null handle, others with INVALID_HANDLE_VALUE.
-    static bool real(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void close(Type h) { CloseHandle(h); }
-};
-using UniqueHandle = Owner<KernelHandle>;
-
-struct FileSearch {
-    using Type = HANDLE;
-    static Type none() { return INVALID_HANDLE_VALUE; }
-    static bool real(Type h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void close(Type h) { FindClose(h); }
-};
-using FindHandle = Owner<FileSearch>;
-
-struct RegistryKey {
-    using Type = HKEY;
-    static Type none() { return nullptr; }
-    static bool real(Type key) { return key != nullptr; }
-    static void close(Type key) { RegCloseKey(key); }
-};
-using UniqueKey = Owner<RegistryKey>;
-
-// A font, a brush or a bitmap.
-template <class T>
-struct GdiHandle {
-    using Type = T;
-    static Type none() { return nullptr; }
-    static bool real(Type object) { return object != nullptr; }
-    static void close(Type object) { DeleteObject(object); }
-};
-using Font = Owner<GdiHandle<HFONT>>;
-using Brush = Owner<GdiHandle<HBRUSH>>;
-using Bitmap = Owner<GdiHandle<HBITMAP>>;
-
-struct WindowHandle {
-    using Type = HWND;
-    static Type none() { return nullptr; }
-    static bool real(Type window) { return window != nullptr; }
-    static void close(Type window) { DestroyWindow(window); }
-};
-using Window = Owner<WindowHandle>;
-
-struct MovableMemory {
-    using Type = HGLOBAL;
-    static Type none() { return nullptr; }
-    static bool real(Type memory) { return memory != nullptr; }
-    static void close(Type memory) { GlobalFree(memory); }
-};
-// After SetClipboardData took it, release() it: the system owns it then.
-using GlobalMemory = Owner<MovableMemory>;
-
+using UniqueHandle = Owner<HANDLE, CloseHandle>;
+using FindHandle = Owner<HANDLE, FindClose>;
+using UniqueKey = Owner<HKEY, RegCloseKey>;
+using Font = Owner<HFONT, DeleteObject>;
+using Brush = Owner<HBRUSH, DeleteObject>;
+using Bitmap = Owner<HBITMAP, DeleteObject>;
+using Window = Owner<HWND, DestroyWindow>;
+// Once SetClipboardData took it, release() it: the system owns it then.
+using GlobalMemory = Owner<HGLOBAL, GlobalFree>;
 // A name in the global atom table, which other processes can read.
-struct AtomHandle {
-    using Type = ATOM;
-    static Type none() { return 0; }
-    static bool real(Type atom) { return atom != 0; }
-    static void close(Type atom) { GlobalDeleteAtom(atom); }
-};
-using GlobalAtom = Owner<AtomHandle>;
+using GlobalAtom = Owner<ATOM, GlobalDeleteAtom>;
 
 // A registered window class, unregistered again at the end.
 class WindowClass {
