@@ -63,7 +63,9 @@ class Files {
 enum class Hive { CurrentUser, LocalMachine };
 
 struct RegistryValue {
-    enum class Status { Absent, Text, OtherType, Failed };
+    // Text is a plain string value (REG_SZ); OtherText a string value of another type
+    // (expandable, left unexpanded, or multi-string), its text as stored.
+    enum class Status { Absent, Text, OtherText, OtherType, Failed };
     Status status = Status::Absent;
     std::string text;
 };
