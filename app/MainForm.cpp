@@ -13,7 +13,11 @@ namespace tolvira {
 
 namespace {
 constexpr uint32_t kLeftButtonUp = 0x202;
-}
+// The last attempt to write log records still waiting: long enough for a short lock to pass,
+// short enough that ending the program or the session is not held up.
+constexpr int kLastLogWriteMs = 1000;
+constexpr int kLastLogRetryMs = 50;
+}  // namespace
 
 MainForm::MainForm(Services& services)
     : sys(services),
@@ -154,6 +158,7 @@ bool MainForm::closeRequested() {
 }
 
 void MainForm::sessionEnding() {
+    writeWaitingRecords();
     sys.tray.remove();
 }
 
@@ -185,7 +190,14 @@ void MainForm::exitProgram() {
         sys.windows.placeTopmost(video, false);
     }
     sys.tray.remove();
+    writeWaitingRecords();
     sys.lifecycle.quit();
+}
+
+void MainForm::writeWaitingRecords() {
+    for (int waited = 0; !log.flush() && waited < kLastLogWriteMs; waited += kLastLogRetryMs) {
+        sys.lifecycle.pause(kLastLogRetryMs);
+    }
 }
 
 std::vector<Control*> MainForm::controls() {

@@ -105,6 +105,8 @@ class MainForm {
 
   private:
     void exitProgram();
+    // Records dropped now would be lost: the process is about to end.
+    void writeWaitingRecords();
     void layOut();
     void wireEvents();
 };

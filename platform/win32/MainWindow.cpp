@@ -369,6 +369,10 @@ void MainWindow::quit() {
     ExitProcess(0);
 }
 
+void MainWindow::pause(int ms) {
+    Sleep(static_cast<DWORD>(ms));
+}
+
 void MainWindow::processPendingMessages() {
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -70,6 +70,7 @@ class MainWindow final : public FormWindow, public TrayIcon, public Dialogs, pub
     bool claimSingleInstance() override;
     void quit() override;
     void processPendingMessages() override;
+    void pause(int ms) override;
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
