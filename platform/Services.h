@@ -42,7 +42,9 @@ class Children {
 
 struct FileInfo {
     uint64_t size = 0;
-    uint64_t identity = 0;  // changes when the file is deleted and made again
+    // Changes when the file is deleted and made again, where the file system can tell (Wine
+    // and some file systems reuse it).
+    uint64_t identity = 0;
 };
 
 class Files {
