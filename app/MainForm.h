@@ -95,6 +95,8 @@ class MainForm {
 
     ResultPoll poll;
     CodeLog log;
+    // Picture drops whose engine start is still with the worker.
+    int pendingDrops = 0;
 
     // Every control and timer, for a backend to mirror.
     std::vector<Control*> controls();

@@ -9,6 +9,7 @@ set(TOLVIRA_WIN32_SERVICE_SOURCES
   platform/win32/Win32Processes.cpp
   platform/win32/Win32Registry.cpp
   platform/win32/Win32TextCodec.cpp
+  platform/win32/Win32Worker.cpp
 )
 
 add_executable(Tolvira WIN32

@@ -4,6 +4,15 @@
 
 namespace tolvira::fake {
 
+namespace {
+
+std::string lowerCase(std::string s) {
+    for (char& c : s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    return s;
+}
+
+}  // namespace
+
 void FakeClock::attach(Timer& timer) {
     timer.attach(this);
     entries_.push_back({&timer, now_ + timer.interval()});
@@ -35,14 +44,25 @@ std::optional<std::vector<ProcessEntry>> FakeProcesses::list() {
     return processes;
 }
 
-bool FakeProcesses::terminate(uint32_t pid) {
-    if (std::find(unkillable.begin(), unkillable.end(), pid) != unkillable.end()) return false;
-    const auto it = std::find_if(processes.begin(), processes.end(),
-                                 [&](const ProcessEntry& p) { return p.pid == pid; });
-    if (it == processes.end()) return false;
-    processes.erase(it);
-    terminated.push_back(pid);
-    return true;
+EndResult FakeProcesses::endAll(const std::string& exeName) {
+    EndResult result;
+    if (listFails) return result;
+    const std::vector<ProcessEntry> listed = processes;
+    for (const ProcessEntry& p : listed) {
+        if (lowerCase(p.exeName) != lowerCase(exeName)) continue;
+        if (std::find(unkillable.begin(), unkillable.end(), p.pid) != unkillable.end()) {
+            ++result.survived;
+            continue;
+        }
+        end(p.pid);
+        terminated.push_back(p.pid);
+        ++result.ended;
+    }
+    return result;
+}
+
+void FakeProcesses::end(uint32_t pid) {
+    std::erase_if(processes, [&](const ProcessEntry& p) { return p.pid == pid; });
 }
 
 uint32_t FakeProcesses::add(const std::string& exeName) {
@@ -93,7 +113,7 @@ void FakeFiles::removeEverywhere(const std::string& folder, const std::string& n
         const bool named = path.size() >= name.size() + 1 &&
                            path.compare(path.size() - name.size(), name.size(), name) == 0 &&
                            path[path.size() - name.size() - 1] == '\\';
-        if (inside && named && !it->second.folder) {
+        if (inside && named && !it->second.folder && !it->second.undeletable) {
             it = files.erase(it);
         } else {
             ++it;
@@ -124,7 +144,9 @@ const Bytes* FakeFiles::contents(const std::string& path) const {
 }
 
 bool FakeChildren::start(const ChildSpec& child) {
-    if (fails) return false;
+    const auto output = files_.files.find(child.outputFile);
+    const bool outputStays = output != files_.files.end() && output->second.undeletable;
+    if (fails || outputStays) return false;
     started.push_back(child);
     files_.put(child.outputFile, {});
     const size_t slash = child.exe.find_last_of('\\');
@@ -177,12 +199,8 @@ bool FakeKeyboard::send(const std::vector<KeyInput>& keys) {
 }
 
 WindowId FakeOtherWindows::find(const std::string& title, const std::string& ownerExe) {
-    auto lower = [](std::string s) {
-        for (char& c : s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-        return s;
-    };
     for (const auto& [id, w] : windows) {
-        if (w.title == title && lower(w.ownerExe) == lower(ownerExe)) return id;
+        if (w.title == title && lowerCase(w.ownerExe) == lowerCase(ownerExe)) return id;
     }
     return 0;
 }
@@ -271,12 +289,28 @@ std::string FakeCodec::ansiToUtf8(const Bytes& bytes) {
     return out;
 }
 
+void FakeWorker::run(Job job) {
+    jobs_.push_back(std::move(job));
+    if (!hold && jobs_.size() == 1) finishAll();
+}
+
+void FakeWorker::finishNext() {
+    if (jobs_.empty()) return;
+    const Done done = jobs_.front()();
+    jobs_.pop_front();
+    if (done) done();
+}
+
+void FakeWorker::finishAll() {
+    while (!jobs_.empty()) finishNext();
+}
+
 Environment FakePlatform::defaultEnvironment() {
     return {"C:\\Scan", "Tolvira", "", 2, 8};
 }
 
 FakePlatform::FakePlatform(Environment env)
     : services{std::move(env), processes, children, files,   registry,  clipboard, keyboard,
-               windows,        window,    tray,     dialogs, lifecycle, codec} {}
+               windows,        window,    tray,     dialogs, lifecycle, codec,     worker} {}
 
 }  // namespace tolvira::fake
