@@ -27,10 +27,10 @@ TEST(Processes, TheListNamesThisVeryProgram) {
 // A child of the test that stays until it is ended.
 class LingeringChild {
   public:
-    LingeringChild(const ScratchFolder& scratch, const std::string& exe) {
+    LingeringChild(const ScratchFolder& scratch, const std::string& outputName) {
         SetEnvironmentVariableW(L"TOLVIRA_ECHO_LINGER", L"1");
-        const std::string output = scratch / (exe + ".out");
-        started_ = Win32Children().start({exe, {}, output});
+        const std::string output = scratch / outputName;
+        started_ = Win32Children().start({echoExe(), {}, output});
         SetEnvironmentVariableW(L"TOLVIRA_ECHO_LINGER", nullptr);
         if (started_) waitForEcho(output);
     }
@@ -50,8 +50,8 @@ std::vector<ProcessEntry> listedAs(const std::string& exeName, const std::string
 
 TEST(Processes, EndAllEndsEveryChildOfTheName) {
     ScratchFolder scratch;
-    const LingeringChild first(scratch, echoExe());
-    const LingeringChild second(scratch, echoExe());
+    const LingeringChild first(scratch, "first.out");
+    const LingeringChild second(scratch, "second.out");
     ASSERT_TRUE(first.started() && second.started());
     const std::vector<ProcessEntry> children = listedAs("echo_args.exe", "echo_args.exe");
     ASSERT_EQ(children.size(), 2u);
@@ -70,7 +70,7 @@ TEST(Processes, EndAllEndsEveryChildOfTheName) {
 
 TEST(Processes, AnIdTheListGaveAnEngineButThatNowHoldsAnotherProgramIsSpared) {
     ScratchFolder scratch;
-    const LingeringChild other(scratch, echoExe());
+    const LingeringChild other(scratch, "other.out");
     ASSERT_TRUE(other.started());
     // As if the engine listed under this id had ended and the id gone to this program.
     const std::vector<ProcessEntry> stale = listedAs("echo_args.exe", "zbarcam.exe");
