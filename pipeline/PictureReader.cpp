@@ -38,12 +38,13 @@ void CodeListDrop(MainForm& form, const std::vector<std::string>& files) {
     const std::string picture = files.front();
     // Until this drop's engine has started, bar2.dat may still hold an earlier result.
     ++form.pendingDrops;
-    sys.worker.run([&sys, &form, folder, picture] {
+    sys.worker.run([&processes = sys.processes, &disk = sys.files, &children = sys.children, &form,
+                    folder, picture] {
         // An earlier run still decoding is ended, so only this picture's result is taken.
-        sys.processes.endAll(kImageEngine);
-        sys.files.removeEverywhere(folder, kResultName);
-        sys.children.start(
-            {imageEngine(sys.files, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)});
+        processes.endAll(kImageEngine);
+        disk.removeEverywhere(folder, kResultName);
+        children.start(
+            {imageEngine(disk, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)});
         return [&form] {
             if (--form.pendingDrops == 0) form.ReadP.setEnabled(true);
         };
