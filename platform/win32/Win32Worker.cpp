@@ -47,6 +47,8 @@ void Win32Worker::run(Job job) {
 }
 
 void Win32Worker::loop() {
+    // A long tree walk gives way to the window's thread whenever both want the processor.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     for (;;) {
         Job job;
         {
