@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Prints the longest time Tolvira's window thread stays busy at a stretch under Wine, with a
 # program folder of 10,000 files in nested folders (an old bar.dat and bar2.dat among them),
-# during a start-up with its engine launch, a re-initialise and a picture drop. A figure, not a
-# test: it fails only when one of the three did not happen.
+# during a start-up with its engine launch, a re-initialise and a picture drop, and for
+# comparison while nothing happens. A figure, not a test: it fails only when one of the three
+# did not happen.
 #   tests/e2e/measure_ui_stall.sh [BUILD-DIR]
 # BUILD-DIR is a Windows build (default build/mingw).
 build=$(cd "${1:-build/mingw}" && pwd) || exit 2
@@ -46,6 +47,9 @@ start_tolvira
 wait_for 60 "the old bar.dat files to go" old_results_gone
 wait_for 60 "the engine to start" started_at_least 1
 report start-up
+# The same meter with nothing happening: what the machine's load alone accounts for.
+measure idle 4000
+report idle
 
 probe click bset
 wait_for 5 "the settings panel to open" probe control-visible Fset
