@@ -9,6 +9,4 @@ namespace tolvira {
 // False when none does or the process list can't be read.
 bool IsProcessRunning(Processes& processes, const std::string& exeName);
 
-bool sameNameIgnoringCase(const std::string& a, const std::string& b);
-
 }  // namespace tolvira

@@ -4,15 +4,6 @@
 
 namespace tolvira::fake {
 
-namespace {
-
-std::string lowerCase(std::string s) {
-    for (char& c : s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-    return s;
-}
-
-}  // namespace
-
 void FakeClock::attach(Timer& timer) {
     timer.attach(this);
     entries_.push_back({&timer, now_ + timer.interval()});
@@ -49,7 +40,7 @@ EndResult FakeProcesses::endAll(const std::string& exeName) {
     if (listFails) return result;
     const std::vector<ProcessEntry> listed = processes;
     for (const ProcessEntry& p : listed) {
-        if (lowerCase(p.exeName) != lowerCase(exeName)) continue;
+        if (!sameNameIgnoringCase(p.exeName, exeName)) continue;
         if (std::find(unkillable.begin(), unkillable.end(), p.pid) != unkillable.end()) {
             ++result.survived;
             continue;
@@ -198,11 +189,12 @@ bool FakeKeyboard::send(const std::vector<KeyInput>& keys) {
     return true;
 }
 
-WindowId FakeOtherWindows::find(const std::string& title, const std::string& ownerExe) {
+std::vector<TitledWindow> FakeOtherWindows::titled(const std::string& title) {
+    std::vector<TitledWindow> found;
     for (const auto& [id, w] : windows) {
-        if (w.title == title && lowerCase(w.ownerExe) == lowerCase(ownerExe)) return id;
+        if (w.title == title) found.push_back({id, w.pid});
     }
-    return 0;
+    return found;
 }
 
 void FakeOtherWindows::removeCloseCommand(WindowId window) {
@@ -217,7 +209,11 @@ void FakeOtherWindows::placeTopmost(WindowId window, bool show) {
 }
 
 WindowId FakeOtherWindows::open(const std::string& title, const std::string& ownerExe) {
-    windows[nextId_] = {title, ownerExe};
+    const auto owner = std::find_if(processes_.processes.begin(), processes_.processes.end(),
+                                    [&](const ProcessEntry& p) { return p.exeName == ownerExe; });
+    const uint32_t pid =
+        owner != processes_.processes.end() ? owner->pid : processes_.add(ownerExe);
+    windows[nextId_] = {title, ownerExe, pid};
     return nextId_++;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/DropTarget.h"
+#include "platform/win32/Handle.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace tolvira::win32::test {
