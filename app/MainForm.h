@@ -93,6 +93,8 @@ class MainForm final : public FormEvents {
 
     ResultPoll poll;
     CodeLog log;
+    // Picture drops whose engine start is still with the worker.
+    int pendingDrops = 0;
 
     // Every control, each panel before its children, and every timer, for a backend to mirror.
     std::vector<Control*> controls() const;

@@ -38,6 +38,10 @@ target_link_libraries(tolvira_target_edit PRIVATE user32)
 tolvira_test_tool(tolvira_tick_cost UNICODE OUTPUT_NAME tick-cost SOURCES tests/e2e/TickCost.cpp)
 target_link_libraries(tolvira_tick_cost PRIVATE tolvira_win32 oleaut32 wbemuuid)
 
+# Not a test: how long the window's thread stays busy at a stretch (measure_ui_stall.sh).
+tolvira_test_tool(tolvira_ui_stall UNICODE OUTPUT_NAME ui-stall SOURCES tests/e2e/UiStall.cpp)
+target_link_libraries(tolvira_ui_stall PRIVATE user32)
+
 if(NOT TOLVIRA_E2E)
   return()
 endif()

@@ -18,6 +18,7 @@ add_library(tolvira_win32 STATIC
   platform/win32/Win32Registry.cpp
   platform/win32/Win32TextCodec.cpp
   platform/win32/Win32Tray.cpp
+  platform/win32/Win32Worker.cpp
 )
 target_link_libraries(tolvira_win32 PUBLIC tolvira_core
   user32 gdi32 shell32 ole32 comctl32 uxtheme version)

@@ -7,10 +7,15 @@ namespace tolvira {
 
 void launchCameraEngine(MainForm& form) {
     Services& sys = form.sys;
-    const std::string& folder = sys.env.programFolder;
-    sys.files.removeEverywhere(folder, "bar.dat");
-    sys.children.start({inFolder(folder, "zbarcam.exe"), {}, inFolder(folder, "bar.dat")});
-    form.poll.engineLaunched();
+    const std::string folder = sys.env.programFolder;
+    const ChildSpec engine{inFolder(folder, "zbarcam.exe"), {}, inFolder(folder, "bar.dat")};
+    sys.worker.run(
+        [&files = sys.files, &children = sys.children, &form, folder, engine]() -> Worker::Done {
+            files.removeEverywhere(folder, "bar.dat");
+            if (!children.start(engine)) return nullptr;
+            // Only a new engine writing into a new file makes every line of it a new reading.
+            return [&form] { form.poll.engineLaunched(); };
+        });
 }
 
 void DelayLoadTick(MainForm& form) {

@@ -4,8 +4,8 @@ namespace tolvira {
 
 class MainForm;
 
-// Deletes every bar.dat in the program folder and its subfolders, then starts the folder's
-// zbarcam.exe with its standard output in a new bar.dat there.
+// On the worker: deletes every bar.dat in the program folder and its subfolders, then starts
+// the folder's zbarcam.exe with its standard output in a new bar.dat there.
 void launchCameraEngine(MainForm& form);
 
 // The one-shot DelayLoad tick after start-up.

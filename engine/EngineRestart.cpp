@@ -1,18 +1,43 @@
 #include "engine/EngineRestart.h"
 
+#include <string>
+
 #include "app/MainForm.h"
 #include "engine/EngineLaunch.h"
-#include "engine/ProcessCheck.h"
 
 namespace tolvira {
 
+namespace {
+
+constexpr const char* kNotReinitialised = "图像识别模块无法重新初始化";
+
+// A relaunch would delete the file the surviving engine still writes into, so that engine and
+// its file are kept and the user is told.
+void engineSurvived(MainForm& form, const std::string& announced) {
+    form.CheckIRMLoad.setTag(announced);
+    // Stopped, so its next tick doesn't hide the news; opening the panel re-arms it.
+    form.CheckIRMLoad.setEnabled(false);
+    form.TCCam.setCaption(kNotReinitialised);
+    form.restart.setEnabled(true);
+}
+
+}  // namespace
+
 void RestartClick(MainForm& form) {
-    // An engine that can't be ended is left as it is: the relaunch follows all the same.
-    EndProcesses(form.sys.processes, "zbarcam.exe");
+    const std::string announced = form.CheckIRMLoad.tag();
     // The new engine's window is to be announced again.
     form.CheckIRMLoad.setTag("0");
     form.restart.setEnabled(false);
-    form.Trestart.setEnabled(true);
+    form.sys.worker.run([&processes = form.sys.processes, &form, announced] {
+        const EndResult result = processes.endAll("zbarcam.exe");
+        return [&form, result, announced] {
+            if (result.survived > 0) {
+                engineSurvived(form, announced);
+            } else {
+                form.Trestart.setEnabled(true);
+            }
+        };
+    });
 }
 
 void TrestartTick(MainForm& form) {

@@ -12,14 +12,4 @@ bool IsProcessRunning(Processes& processes, const std::string& exeName) {
     });
 }
 
-int EndProcesses(Processes& processes, const std::string& exeName) {
-    const auto list = processes.list();
-    if (!list) return 0;
-    int ended = 0;
-    for (const ProcessEntry& p : *list) {
-        if (sameNameIgnoringCase(p.exeName, exeName) && processes.terminate(p.pid)) ++ended;
-    }
-    return ended;
-}
-
 }  // namespace tolvira

@@ -13,9 +13,9 @@ constexpr const char* kImageEngine = "zbarimg.exe";
 constexpr const char* kResultName = "bar2.dat";
 
 // The program folder's engine first, else the bare name for the usual search.
-std::string imageEngine(MainForm& form) {
-    const std::string local = form.programFile(kImageEngine);
-    return form.sys.files.exists(local) ? local : kImageEngine;
+std::string imageEngine(Files& files, const std::string& folder) {
+    const std::string local = inFolder(folder, kImageEngine);
+    return files.exists(local) ? local : kImageEngine;
 }
 
 // The first line of the finished engine's output, up to the first CR; nothing when the file
@@ -34,17 +34,26 @@ void CodeListDrop(MainForm& form, const std::vector<std::string>& files) {
     // Dragged text starts nothing and arms nothing, so an old result is never taken twice.
     if (files.empty()) return;
     Services& sys = form.sys;
-    // An earlier run still decoding is ended, so only this picture's result is taken.
-    EndProcesses(sys.processes, kImageEngine);
-    sys.files.removeEverywhere(sys.env.programFolder, kResultName);
-    sys.children.start(
-        {imageEngine(form), {"-D", "-q", files.front()}, form.programFile(kResultName)});
-    form.ReadP.setEnabled(true);
+    const std::string folder = sys.env.programFolder;
+    const std::string picture = files.front();
+    // Until this drop's engine has started, bar2.dat may still hold an earlier result.
+    ++form.pendingDrops;
+    sys.worker.run([&processes = sys.processes, &disk = sys.files, &children = sys.children, &form,
+                    folder, picture] {
+        // An earlier run still decoding is ended, so only this picture's result is taken.
+        processes.endAll(kImageEngine);
+        disk.removeEverywhere(folder, kResultName);
+        children.start(
+            {imageEngine(disk, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)});
+        return [&form] {
+            if (--form.pendingDrops == 0) form.ReadP.setEnabled(true);
+        };
+    });
 }
 
 void ReadPTick(MainForm& form) {
     Services& sys = form.sys;
-    if (IsProcessRunning(sys.processes, kImageEngine)) return;
+    if (form.pendingDrops > 0 || IsProcessRunning(sys.processes, kImageEngine)) return;
     if (const auto bytes = firstLine(sys.files, form.programFile(kResultName))) {
         const ResultLine line = ResultLine::fromBytes(*bytes, sys.codec);
         // Listed and logged only: a picture's code is not typed, copied or compared.

@@ -1,8 +1,10 @@
 #pragma once
 // The operating-system services the logic needs, as small interfaces. The Win32 backend
 // implements them with API calls; the fake backend with in-memory state. All text is UTF-8;
-// Bytes are raw file contents.
+// Bytes are raw file contents. Processes, Children and Files may be used from the worker's
+// thread as well as from the window's.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,12 +19,19 @@ struct ProcessEntry {
     std::string exeName;  // file name with extension, as the process list shows it
 };
 
+struct EndResult {
+    int ended = 0;
+    int survived = 0;  // still running: could not be ended, or did not go in time
+};
+
 class Processes {
   public:
     virtual ~Processes() = default;
     // Every running process, or nothing when the list can't be read.
     virtual std::optional<std::vector<ProcessEntry>> list() = 0;
-    virtual bool terminate(uint32_t pid) = 0;
+    // Ends every process with this executable name (letter case ignored) and waits, briefly,
+    // until each has gone. Nothing is ended when the list can't be read. Slow: for the worker.
+    virtual EndResult endAll(const std::string& exeName) = 0;
 };
 
 // A child process whose standard output goes to a file created afresh. No shell is involved:
@@ -37,7 +46,8 @@ struct ChildSpec {
 class Children {
   public:
     virtual ~Children() = default;
-    // Starts without waiting; false when the output file or the process could not be made.
+    // Starts without waiting for the child; false when the output file could not be made
+    // afresh or the process could not be made. Slow: for the worker.
     virtual bool start(const ChildSpec& child) = 0;
 };
 
@@ -61,7 +71,19 @@ class Files {
     virtual size_t append(const std::string& path, const Bytes& data) = 0;
     virtual bool exists(const std::string& path) = 0;
     // Deletes every file of this name in the folder and all its subfolders, read-only included.
+    // Slow (a whole tree): for the worker.
     virtual void removeEverywhere(const std::string& folder, const std::string& name) = 0;
+};
+
+// Runs slow work away from the window's thread, so the window never stalls. Jobs run one at a
+// time in the order given; each returns what is to follow on the window's thread, and those
+// run in the same order. A job may use only Processes, Children and Files.
+class Worker {
+  public:
+    using Done = std::function<void()>;
+    using Job = std::function<Done()>;
+    virtual ~Worker() = default;
+    virtual void run(Job job) = 0;
 };
 
 enum class Hive { CurrentUser, LocalMachine };
@@ -194,6 +216,7 @@ struct Services {
     Dialogs& dialogs;
     Lifecycle& lifecycle;
     TextCodec& codec;
+    Worker& worker;
 };
 
 // `name` in `folder`, with one backslash between them.

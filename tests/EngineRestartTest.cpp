@@ -14,6 +14,7 @@ constexpr const char* kLoaded = "[图像识别模块加载成功]";
 constexpr const char* kReinit = "[图像识别模块初始化]";
 constexpr const char* kNotRunning = "图像识别模块未运行";
 constexpr const char* kRunning = "图像识别模块已运行";
+constexpr const char* kNotReinitialised = "图像识别模块无法重新初始化";
 
 class EngineRestartTest : public FormTest {
   protected:
@@ -133,7 +134,7 @@ TEST_F(EngineRestartTest, EveryEngineIsEndedWhateverItsLetterCase) {
                 fx.processes.terminated.end());
 }
 
-TEST_F(EngineRestartTest, EngineThatCannotBeEndedStopsNeitherTheOthersNorTheRelaunch) {
+TEST_F(EngineRestartTest, EngineThatCannotBeEndedDoesNotSpareTheOthers) {
     fx.children.fails = true;
     MainForm& f = running();
     fx.children.fails = false;
@@ -142,10 +143,64 @@ TEST_F(EngineRestartTest, EngineThatCannotBeEndedStopsNeitherTheOthersNorTheRela
     const uint32_t second = fx.processes.add("zbarcam.exe");
     f.restart.click();
     EXPECT_EQ(fx.processes.terminated, std::vector<uint32_t>{second});
-    EXPECT_EQ(f.CheckIRMLoad.tag(), "0");
-    EXPECT_FALSE(f.restart.enabled());
     advance(1000);
-    EXPECT_EQ(fx.children.started.size(), 1u);
+    EXPECT_TRUE(fx.children.started.empty()) << "the survivor stays the only writer";
+    EXPECT_EQ(f.TCCam.caption(), kNotReinitialised);
+}
+
+TEST_F(EngineRestartTest, AnEngineThatSurvivesKeepsItsFileAndTheStatusLineSaysSo) {
+    MainForm& f = running();
+    fx.windows.open("ZBar", "zbarcam.exe");
+    advance(2000);
+    ASSERT_EQ(f.CheckIRMLoad.tag(), "1");
+    fx.processes.unkillable.push_back(fx.processes.processes.front().pid);
+    fx.files.write(kBarDat, "QR-Code:before\r\n");
+    advance(100);
+    f.bset.click();  // the link sits in the settings panel, which re-arms the monitor
+    f.restart.click();
+    advance(5000);
+    EXPECT_EQ(fx.children.started.size(), 1u) << "no second writer";
+    EXPECT_EQ(fx.files.removals, Items{"C:\\Scan|bar.dat"}) << "only the launch's deletion";
+    EXPECT_EQ(f.TCCam.caption(), kNotReinitialised);
+    EXPECT_TRUE(f.restart.enabled()) << "the user may try again";
+    EXPECT_EQ(f.CheckIRMLoad.tag(), "1") << "the surviving engine's load was announced";
+    EXPECT_EQ(f.CodeList.items(), (Items{"QR-Code:before", kLoaded, kLoading}));
+    fx.files.write(kBarDat, "QR-Code:after\r\n");
+    advance(100);
+    EXPECT_EQ(f.CodeList.items().front(), "QR-Code:after") << "its file is still read";
+}
+
+TEST_F(EngineRestartTest, EndingWaitsForTheWorkerAndTheRelaunchFollowsItsEnd) {
+    MainForm& f = running();
+    fx.worker.hold = true;
+    f.restart.click();
+    EXPECT_EQ(engines(), 1) << "not ended on the window's thread";
+    EXPECT_FALSE(f.restart.enabled());
+    EXPECT_EQ(f.CheckIRMLoad.tag(), "0");
+    advance(3000);
+    EXPECT_EQ(fx.children.started.size(), 1u) << "no relaunch before the end";
+    fx.worker.finishAll();
+    EXPECT_EQ(engines(), 0);
+    advance(1000);
+    fx.worker.finishAll();
+    EXPECT_EQ(fx.children.started.size(), 2u);
+    EXPECT_EQ(engines(), 1);
+}
+
+TEST_F(EngineRestartTest, ARestartDuringAPendingLaunchEndsTheLaunchedEngineAndRelaunches) {
+    fx.worker.hold = true;
+    MainForm& f = running();
+    f.restart.click();
+    ASSERT_EQ(fx.worker.pending(), 2u);
+    fx.worker.finishNext();
+    EXPECT_EQ(engines(), 1);
+    fx.worker.finishNext();
+    EXPECT_EQ(engines(), 0);
+    EXPECT_EQ(fx.processes.terminated.size(), 1u);
+    advance(1000);
+    fx.worker.finishAll();
+    EXPECT_EQ(fx.children.started.size(), 2u);
+    EXPECT_EQ(engines(), 1);
     EXPECT_EQ(f.CodeList.items().front(), kReinit);
 }
 

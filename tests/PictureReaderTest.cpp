@@ -120,6 +120,51 @@ TEST_F(PictureReaderTest, SecondDropWhileWaitingTakesOnlyTheSecondResult) {
     EXPECT_FALSE(f.ReadP.enabled());
 }
 
+TEST_F(PictureReaderTest, NoTickTakesTheOldResultWhileTheDropsStartIsPending) {
+    MainForm& f = form();
+    fx.files.put(kBar2Dat, "QR-Code:old\r\n");
+    fx.worker.hold = true;
+    drop({kPicture});
+    EXPECT_TRUE(fx.children.started.empty()) << "the drop leaves the work to the worker";
+    advance(4500);
+    EXPECT_TRUE(f.CodeList.items().empty());
+    fx.worker.finishAll();
+    EXPECT_TRUE(f.ReadP.enabled());
+    engineFinishes("QR-Code:new\r\n");
+    waitOneTick();
+    EXPECT_EQ(f.CodeList.items(), Texts{"QR-Code:new"});
+}
+
+TEST_F(PictureReaderTest, SecondDropPendingBehindTheFirstKeepsTheFirstResultOut) {
+    MainForm& f = form();
+    fx.worker.hold = true;
+    drop({"D:\\first.png"});
+    fx.worker.finishNext();
+    drop({"D:\\second.png"});
+    engineFinishes("QR-Code:first\r\n");
+    waitOneTick();
+    EXPECT_TRUE(f.CodeList.items().empty()) << "the second drop is still pending";
+    fx.worker.finishAll();
+    engineFinishes("QR-Code:second\r\n");
+    waitOneTick();
+    EXPECT_EQ(f.CodeList.items(), Texts{"QR-Code:second"});
+    EXPECT_EQ(log(), "second\r\n");
+}
+
+TEST_F(PictureReaderTest, ADropWhileTheCameraLaunchIsPendingWaitsItsTurn) {
+    fx.worker.hold = true;
+    MainForm& f = started();
+    advance(1);
+    drop({kPicture});
+    fx.worker.finishNext();
+    EXPECT_EQ(fx.children.started.size(), 1u);
+    EXPECT_FALSE(f.ReadP.enabled());
+    fx.worker.finishNext();
+    ASSERT_EQ(fx.children.started.size(), 2u);
+    EXPECT_EQ(fx.children.started[1].exe, kImageEngine);
+    EXPECT_TRUE(f.ReadP.enabled());
+}
+
 TEST_F(PictureReaderTest, PictureWithoutCodeListsAndLogsNothing) {
     MainForm& f = form();
     drop({kPicture});
@@ -222,7 +267,7 @@ TEST_F(PictureReaderTest, DropWithoutFilesStartsNothingAndNeverRetakesTheOldResu
     EXPECT_EQ(fx.children.started.size(), 1u);
     EXPECT_TRUE(fx.processes.terminated.empty());
     EXPECT_NE(fx.files.contents(kBar2Dat), nullptr);
-    fx.processes.terminate(other);
+    fx.processes.end(other);
     advance(6000);
     EXPECT_EQ(f.CodeList.items(), Texts{"QR-Code:abc"});
     EXPECT_EQ(log(), "abc\r\n");

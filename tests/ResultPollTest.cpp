@@ -109,6 +109,21 @@ TEST_F(ResultPollTest, EngineLaunchDeletesTheOldFileAndEveryLineOfTheNewOneCount
     EXPECT_EQ(codes(), (Items{"QR-Code:two", "QR-Code:one"}));
 }
 
+TEST_F(ResultPollTest, AnOldFileThatSurvivesTheLaunchKeepsTheLastLineRule) {
+    // No engine could start, so the old lines are the previous run's, not new readings.
+    fx.files.put(kBarDat, "QR-Code:old1\r\nQR-Code:old2\r\n");
+    fx.files.files[kBarDat].undeletable = true;
+    setOldBar("QR-Code:old2");
+    running();
+    EXPECT_TRUE(fx.children.started.empty());
+    advance(300);
+    EXPECT_EQ(codes(), Items{});
+    EXPECT_TRUE(fx.keyboard.batches.empty());
+    engineWrites("QR-Code:new\r\n");  // an engine left running writes on
+    advance(100);
+    EXPECT_EQ(codes(), Items{"QR-Code:new"});
+}
+
 TEST_F(ResultPollTest, RecreatedFileIsReadFromItsBeginning) {
     running();
     engineWrites("QR-Code:a\r\nQR-Code:b\r\n");
@@ -296,6 +311,34 @@ TEST_F(EngineLaunchTest, LaunchesOnceFromTheProgramFolderWithoutAShell) {
     EXPECT_EQ(fx.lifecycle.pumps, 1);
     advance(10000);
     EXPECT_EQ(fx.children.started.size(), 1u);
+}
+
+TEST_F(EngineLaunchTest, DeletionAndStartWaitForTheWorkerWhileTheWindowGoesOn) {
+    fx.files.put(kBarDat, "QR-Code:old\r\nQR-Code:written after exit\r\n");
+    fx.files.put("C:\\Scan\\sub\\bar.dat", "x\r\n");
+    setOldBar("QR-Code:old");
+    fx.worker.hold = true;
+    MainForm& f = running();
+    EXPECT_EQ(f.CodeList.items(), (Items{kLoading}));
+    EXPECT_TRUE(fx.files.removals.empty());
+    EXPECT_TRUE(fx.children.started.empty());
+    advance(100);  // the poll meanwhile reads the old file by the last-line rule
+    EXPECT_EQ(codes(), (Items{"QR-Code:written after exit"}));
+
+    fx.worker.finishAll();
+    EXPECT_EQ(fx.files.removals, (Items{"C:\\Scan|bar.dat"}));
+    EXPECT_EQ(fx.children.started.size(), 1u);
+    engineWrites("QR-Code:one\r\nQR-Code:two\r\n");
+    advance(100);
+    EXPECT_EQ(codes(), (Items{"QR-Code:two", "QR-Code:one", "QR-Code:written after exit"}));
+}
+
+TEST_F(EngineLaunchTest, AnEngineThatCouldNotStartLeavesTheLastLineRuleOn) {
+    fx.children.fails = true;
+    running();
+    fx.files.put(kBarDat, "QR-Code:a\r\nQR-Code:b\r\n");  // another program's engine
+    advance(100);
+    EXPECT_EQ(codes(), (Items{"QR-Code:b"}));
 }
 
 TEST_F(EngineLaunchTest, AnEngineLeftRunningIsKeptAndNoSecondOneStarts) {

@@ -35,14 +35,25 @@ std::optional<std::vector<ProcessEntry>> FakeProcesses::list() {
     return processes;
 }
 
-bool FakeProcesses::terminate(uint32_t pid) {
-    if (std::find(unkillable.begin(), unkillable.end(), pid) != unkillable.end()) return false;
-    const auto it = std::find_if(processes.begin(), processes.end(),
-                                 [&](const ProcessEntry& p) { return p.pid == pid; });
-    if (it == processes.end()) return false;
-    processes.erase(it);
-    terminated.push_back(pid);
-    return true;
+EndResult FakeProcesses::endAll(const std::string& exeName) {
+    EndResult result;
+    if (listFails) return result;
+    const std::vector<ProcessEntry> listed = processes;
+    for (const ProcessEntry& p : listed) {
+        if (!sameNameIgnoringCase(p.exeName, exeName)) continue;
+        if (std::find(unkillable.begin(), unkillable.end(), p.pid) != unkillable.end()) {
+            ++result.survived;
+            continue;
+        }
+        end(p.pid);
+        terminated.push_back(p.pid);
+        ++result.ended;
+    }
+    return result;
+}
+
+void FakeProcesses::end(uint32_t pid) {
+    std::erase_if(processes, [&](const ProcessEntry& p) { return p.pid == pid; });
 }
 
 uint32_t FakeProcesses::add(const std::string& exeName) {
@@ -96,7 +107,7 @@ void FakeFiles::removeEverywhere(const std::string& folder, const std::string& n
         const bool named = path.size() >= name.size() + 1 &&
                            path.compare(path.size() - name.size(), name.size(), name) == 0 &&
                            path[path.size() - name.size() - 1] == '\\';
-        if (inside && named && !it->second.folder) {
+        if (inside && named && !it->second.folder && !it->second.undeletable) {
             it = files.erase(it);
         } else {
             ++it;
@@ -133,7 +144,9 @@ const Bytes* FakeFiles::contents(const std::string& path) const {
 }
 
 bool FakeChildren::start(const ChildSpec& child) {
-    if (fails) return false;
+    const auto output = files_.files.find(child.outputFile);
+    const bool outputStays = output != files_.files.end() && output->second.undeletable;
+    if (fails || outputStays) return false;
     started.push_back(child);
     files_.put(child.outputFile, {});
     const size_t slash = child.exe.find_last_of('\\');
@@ -286,12 +299,28 @@ std::string FakeCodec::ansiToUtf8(const Bytes& bytes) {
     return out;
 }
 
+void FakeWorker::run(Job job) {
+    jobs_.push_back(std::move(job));
+    if (!hold && jobs_.size() == 1) finishAll();
+}
+
+void FakeWorker::finishNext() {
+    if (jobs_.empty()) return;
+    const Done done = jobs_.front()();
+    jobs_.pop_front();
+    if (done) done();
+}
+
+void FakeWorker::finishAll() {
+    while (!jobs_.empty()) finishNext();
+}
+
 Environment FakePlatform::defaultEnvironment() {
     return {"C:\\Scan", "Tolvira", "", 2, 8};
 }
 
 FakePlatform::FakePlatform(Environment env)
     : services{std::move(env), processes, children, files,   registry,  clipboard, keyboard,
-               windows,        window,    tray,     dialogs, lifecycle, codec} {}
+               windows,        window,    tray,     dialogs, lifecycle, codec,     worker} {}
 
 }  // namespace tolvira::fake

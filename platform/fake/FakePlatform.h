@@ -2,6 +2,7 @@
 // An in-memory backend with a virtual clock, for driving MainForm in tests: every service
 // records what was asked of it and can be told to fail.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -35,13 +36,15 @@ class FakeClock : public TimerView {
 class FakeProcesses : public Processes {
   public:
     std::optional<std::vector<ProcessEntry>> list() override;
-    bool terminate(uint32_t pid) override;
+    EndResult endAll(const std::string& exeName) override;
     uint32_t add(const std::string& exeName);
+    // The process ends by itself (or another program ends it).
+    void end(uint32_t pid);
     bool running(const std::string& exeName) const;
     std::vector<ProcessEntry> processes;
     bool listFails = false;
     std::vector<uint32_t> unkillable;
-    std::vector<uint32_t> terminated;
+    std::vector<uint32_t> terminated;  // by endAll, in order
 
   private:
     uint32_t nextPid_ = 100;
@@ -59,7 +62,8 @@ class FakeFiles : public Files {
         Bytes data;
         uint64_t identity = 0;
         bool folder = false;
-        bool locked = false;  // held exclusively by another program
+        bool locked = false;       // held exclusively by another program
+        bool undeletable = false;  // an ACL that denies delete, or a reader without delete sharing
     };
     // Creates or replaces a file (a new identity).
     void put(const std::string& path, Bytes data);
@@ -211,6 +215,21 @@ class FakeCodec : public TextCodec {
     std::string ansiToUtf8(const Bytes& bytes) override;
 };
 
+// Runs each job at once, unless held: then jobs wait until the test finishes them, so that a
+// test can act while work is still pending.
+class FakeWorker : public Worker {
+  public:
+    void run(Job job) override;
+    // The oldest pending job, then what it returns.
+    void finishNext();
+    void finishAll();
+    size_t pending() const { return jobs_.size(); }
+    bool hold = false;
+
+  private:
+    std::deque<Job> jobs_;
+};
+
 // Every fake service, bundled as the Services a MainForm takes.
 struct FakePlatform {
     explicit FakePlatform(Environment env = defaultEnvironment());
@@ -229,6 +248,7 @@ struct FakePlatform {
     FakeDialogs dialogs{window};
     FakeLifecycle lifecycle;
     FakeCodec codec;
+    FakeWorker worker;
     Services services;
 };
 

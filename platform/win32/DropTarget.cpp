@@ -10,10 +10,23 @@ namespace tolvira::win32 {
 
 namespace {
 
-// Every drop is taken, so that a drop without files is reported too; copying is all it ever
-// does with the data.
+// Every drop is taken, so that a drop without files is reported too, whatever the source
+// allows: copy, else link, else move. Copying is all it ever does with the data.
 void offerCopy(DWORD* effect) {
-    *effect = (*effect & DROPEFFECT_COPY) ? DROPEFFECT_COPY : DROPEFFECT_NONE;
+    for (const DWORD allowed : {DROPEFFECT_COPY, DROPEFFECT_LINK, DROPEFFECT_MOVE}) {
+        if (*effect & allowed) {
+            *effect = allowed;
+            return;
+        }
+    }
+    *effect = DROPEFFECT_NONE;
+}
+
+// What the source is told once the drop is taken: never a move, which would have it delete
+// the user's picture.
+void reportCopied(DWORD* effect) {
+    offerCopy(effect);
+    if (*effect == DROPEFFECT_MOVE) *effect = DROPEFFECT_NONE;
 }
 
 }  // namespace
@@ -23,7 +36,10 @@ std::vector<std::string> droppedFiles(IDataObject* data) {
     FORMATETC format{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
     if (!data || FAILED(data->GetData(&format, &medium))) return files;
-    if (const auto drop = static_cast<HDROP>(GlobalLock(medium.hGlobal))) {
+    // A source may answer with another kind of medium than asked for.
+    const auto drop =
+        medium.tymed == TYMED_HGLOBAL ? static_cast<HDROP>(GlobalLock(medium.hGlobal)) : nullptr;
+    if (drop) {
         const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
         for (UINT i = 0; i < count; ++i) {
             // No fixed limit: long paths come whole.
@@ -43,6 +59,10 @@ DropTarget::DropTarget(HWND window, Handler onDrop)
     : window_(window),
       onDrop_(std::move(onDrop)),
       registered_(SUCCEEDED(RegisterDragDrop(window, this))) {}
+
+ULONG DropTarget::references() const {
+    return references_;
+}
 
 DropTarget::~DropTarget() {
     if (registered_) RevokeDragDrop(window_);
@@ -81,7 +101,8 @@ HRESULT STDMETHODCALLTYPE DropTarget::DragLeave() {
 }
 
 HRESULT STDMETHODCALLTYPE DropTarget::Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) {
-    offerCopy(effect);
+    reportCopied(effect);
+    // The handler only hands the work on, so the source's drag ends at once.
     onDrop_(droppedFiles(data));
     return S_OK;
 }

@@ -33,11 +33,15 @@ class DropTarget final : public IDropTarget {
     HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL at,
                                    DWORD* effect) override;
 
+    // The references OLE holds (it takes some as the window is registered).
+    ULONG references() const;
+
   private:
+    // First: registering already counts a reference.
+    ULONG references_ = 0;
     HWND window_;
     Handler onDrop_;
     bool registered_;
-    ULONG references_ = 0;
 };
 
 // Every path of the data's file list (CF_HDROP), or none.

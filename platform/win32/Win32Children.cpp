@@ -29,10 +29,22 @@ UniqueHandle createInheritable(const std::wstring& path, DWORD access, DWORD sha
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// Whether a file (not a folder) of this name is listed, one being deleted included: that one
+// can't be opened, nor its attributes read on Windows, yet goes once its last handle closes.
+bool fileListed(const std::wstring& path) {
+    WIN32_FIND_DATAW entry;
+    const HANDLE find =
+        FindFirstFileExW(path.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return false;
+    FindClose(find);
+    return !(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // The output file is made new. One deleted just after its engine was ended can linger,
 // delete-pending, until every handle to it is closed (under Wine the ended engine's console host
 // holds one a little longer); opening that one instead would lose the new output when it finally
-// goes. So wait, briefly, for the name to be free.
+// goes. So wait, briefly, for the name to be free; with no file of that name in the way (a
+// folder that can't be written, or a folder of that name) there is nothing to wait for.
 UniqueHandle createOutput(const std::wstring& path) {
     constexpr int kAttempts = 200;
     constexpr DWORD kRetryMs = 10;
@@ -41,10 +53,7 @@ UniqueHandle createOutput(const std::wstring& path) {
         UniqueHandle file =
             createInheritable(path, GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CREATE_NEW);
-        const DWORD error = GetLastError();
-        const bool lingering = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
-                               error == ERROR_ACCESS_DENIED;
-        if (file || !lingering || attempt == kAttempts) return file;
+        if (file || attempt == kAttempts || !fileListed(path)) return file;
         Sleep(kRetryMs);
     }
 }

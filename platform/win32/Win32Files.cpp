@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/win32/Handle.h"
 #include "platform/win32/Text.h"
@@ -53,22 +54,28 @@ void removeFile(const std::wstring& path, DWORD attributes) {
     DeleteFileW(path.c_str());
 }
 
-// Linked folders are not entered: a junction pointing upwards would never end.
-void removeBelow(const std::wstring& folder, const std::string& name) {
-    WIN32_FIND_DATAW entry;
-    const FindHandle find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
-                                           FindExSearchNameMatch, nullptr, 0));
-    if (!find) return;
-    do {
-        if (isDotEntry(entry.cFileName)) continue;
-        const std::wstring path = apiPath(folder + L"\\" + entry.cFileName);
-        const DWORD attributes = entry.dwFileAttributes;
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) removeBelow(path, name);
-        } else if (sameNameIgnoringCase(narrow(entry.cFileName), name)) {
-            removeFile(path, attributes);
-        }
-    } while (FindNextFileW(find.get(), &entry));
+// Folder by folder from a list rather than by recursion, so a deep tree can't exhaust the
+// stack. Linked folders are not entered: a junction pointing upwards would never end.
+void removeBelow(const std::wstring& root, const std::string& name) {
+    std::vector<std::wstring> folders{root};
+    while (!folders.empty()) {
+        const std::wstring folder = std::move(folders.back());
+        folders.pop_back();
+        WIN32_FIND_DATAW entry;
+        const FindHandle find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
+                                               FindExSearchNameMatch, nullptr, 0));
+        if (!find) continue;
+        do {
+            if (isDotEntry(entry.cFileName)) continue;
+            const std::wstring path = apiPath(folder + L"\\" + entry.cFileName);
+            const DWORD attributes = entry.dwFileAttributes;
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+                if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) folders.push_back(path);
+            } else if (sameNameIgnoringCase(narrow(entry.cFileName), name)) {
+                removeFile(path, attributes);
+            }
+        } while (FindNextFileW(find.get(), &entry));
+    }
 }
 
 }  // namespace

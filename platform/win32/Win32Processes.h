@@ -1,4 +1,7 @@
 #pragma once
+#include <string>
+#include <vector>
+
 #include "platform/Services.h"
 
 namespace tolvira::win32 {
@@ -7,7 +10,12 @@ namespace tolvira::win32 {
 class Win32Processes final : public Processes {
   public:
     std::optional<std::vector<ProcessEntry>> list() override;
-    bool terminate(uint32_t pid) override;
+    EndResult endAll(const std::string& exeName) override;
 };
+
+// Ends the listed processes named exeName. Every handle is opened before anything is ended, and
+// each process's own image name is checked first, so an id that a stale list still shows but
+// that now belongs to another program never ends it.
+EndResult endListed(const std::vector<ProcessEntry>& listed, const std::string& exeName);
 
 }  // namespace tolvira::win32

@@ -18,6 +18,7 @@
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32TextCodec.h"
+#include "platform/win32/Win32Worker.h"
 
 namespace tolvira::win32 {
 namespace {
@@ -114,9 +115,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32Keyboard keyboard;
     Win32OtherWindows otherWindows;
     Win32TextCodec codec;
+    Win32Worker worker;
     Services services{readEnvironment(), processes, children,     files,  registry,
                       clipboard,         keyboard,  otherWindows, window, window.tray(),
-                      dialogs,           lifecycle, codec};
+                      dialogs,           lifecycle, codec,        worker};
 
     MainForm form(services);
     const Attachment attachment(window, form);

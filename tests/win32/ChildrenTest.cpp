@@ -14,7 +14,7 @@ class ChildrenTest : public ::testing::Test {
     void TearDown() override {
         SetEnvironmentVariableW(L"TOLVIRA_PROBE_HANDLE", nullptr);
         SetEnvironmentVariableW(L"TOLVIRA_ECHO_LINGER", nullptr);
-        EndProcesses(processes, "echo_args.exe");
+        processes.endAll("echo_args.exe");
     }
 
     EchoReport run(const ChildSpec& child) {
@@ -51,7 +51,7 @@ TEST_F(ChildrenTest, AProgramFolderWithShellCharactersWorks) {
     const EchoReport report = run({exe, {}, join(folder, "bar.dat")});
     ASSERT_EQ(report.argv.size(), 1u);
     EXPECT_EQ(report.argv[0], exe);
-    EndProcesses(processes, "zbarcam.exe");
+    processes.endAll("zbarcam.exe");
 }
 
 TEST_F(ChildrenTest, TheOutputFileIsMadeAfresh) {
