@@ -43,6 +43,9 @@ class MainForm {
     void bodyPressed();
     // Something was dropped on CodeList; files is empty when the drop held no file list.
     void codeListDrop(const std::vector<std::string>& files);
+    // A file in the program folder grew or was written: the poll runs now rather than at its
+    // next tick, unless it is paused. Its timer keeps its own beat.
+    void resultFileChanged();
 
     // The title text made from the version: "Tolvira 2.8".
     std::string titleText() const;
