@@ -39,7 +39,7 @@ class MainForm {
     void taskbarCreated();
     // A notification from the tray icon, with the mouse message that happened over it.
     void trayNotification(uint32_t mouseMessage);
-    // A mouse button pressed on the window's body.
+    // A mouse button pressed on the window's body or title and moved with it held.
     void bodyPressed();
     // Something was dropped on CodeList; files is empty when the drop held no file list.
     void codeListDrop(const std::vector<std::string>& files);

@@ -13,6 +13,7 @@ set(TOLVIRA_WIN32_SERVICE_SOURCES
 
 add_executable(Tolvira WIN32
   platform/win32/ControlMirror.cpp
+  platform/win32/DragGesture.cpp
   platform/win32/DropTarget.cpp
   platform/win32/MainWindow.cpp
   platform/win32/Text.cpp

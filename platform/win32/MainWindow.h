@@ -12,6 +12,7 @@
 
 #include "platform/Services.h"
 #include "platform/win32/ControlMirror.h"
+#include "platform/win32/DragGesture.h"
 #include "platform/win32/DropTarget.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/TimerMirror.h"
@@ -21,18 +22,6 @@ class MainForm;
 }
 
 namespace tolvira::win32 {
-
-// Two presses of the left button close enough in time and place make a double-click.
-class PressTimes {
-  public:
-    // True when this press completes a double-click.
-    bool press(DWORD time, POINT at);
-
-  private:
-    bool pending_ = false;
-    DWORD time_ = 0;
-    POINT at_{};
-};
 
 class MainWindow final : public FormWindow, public TrayIcon, public Dialogs, public Lifecycle {
   public:
@@ -76,7 +65,7 @@ class MainWindow final : public FormWindow, public TrayIcon, public Dialogs, pub
     static LRESULT CALLBACK titleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self);
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void titlePressed(UINT message);
+    LRESULT titleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void paintSkin(HDC dc, const RECT& area) const;
     void fillTrayRecord();
     ControlMirror* mirrorOf(const Control& control) const;
@@ -101,7 +90,8 @@ class MainWindow final : public FormWindow, public TrayIcon, public Dialogs, pub
     std::vector<std::unique_ptr<TimerMirror>> timers_;
     std::unique_ptr<DropTarget> dropTarget_;
     ControlMirror* title_ = nullptr;
-    PressTimes titlePresses_;
+    DragGesture bodyDrag_;
+    DragGesture titleDrag_;
 };
 
 }  // namespace tolvira::win32
