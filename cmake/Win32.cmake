@@ -1,6 +1,7 @@
 # Windows: Tolvira.exe, and (cross-built) the engines and end-to-end tests run under Wine.
 # The services over API calls; their unit tests under Wine build them too.
 set(TOLVIRA_WIN32_SERVICE_SOURCES
+  platform/win32/FolderWatch.cpp
   platform/win32/Win32Children.cpp
   platform/win32/Win32Clipboard.cpp
   platform/win32/Win32Files.cpp
