@@ -163,13 +163,29 @@ void MainWindow::detach() {
     form_ = nullptr;
 }
 
+void MainWindow::wakePollOnChanges(const std::string& folder) {
+    resultWatch_ = std::make_unique<FolderWatch>(folder);
+}
+
 int MainWindow::run() {
-    MSG message{};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+    for (;;) {
+        HANDLE changed = resultWatch_ ? resultWatch_->handle() : nullptr;
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(changed ? 1 : 0, changed ? &changed : nullptr, INFINITE,
+                                        QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (changed && woke == WAIT_OBJECT_0) {
+            resultWatch_->rearm();
+            if (form_) form_->resultFileChanged();
+        } else if (woke == WAIT_FAILED) {
+            resultWatch_.reset();  // never spin on a handle that can't be waited for
+        }
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
-    return static_cast<int>(message.wParam);
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -14,6 +14,7 @@
 #include "platform/win32/ControlMirror.h"
 #include "platform/win32/DragGesture.h"
 #include "platform/win32/DropTarget.h"
+#include "platform/win32/FolderWatch.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/TimerMirror.h"
 
@@ -35,6 +36,8 @@ class MainWindow final : public FormWindow, public TrayIcon, public Dialogs, pub
     void attach(MainForm& form);
     // Takes them away again, before the form goes.
     void detach();
+    // From now on a change of a file in folder runs the result poll at once, between messages.
+    void wakePollOnChanges(const std::string& folder);
     // The message loop, until the thread is told to quit.
     int run();
 
@@ -89,6 +92,7 @@ class MainWindow final : public FormWindow, public TrayIcon, public Dialogs, pub
     std::vector<std::unique_ptr<ControlMirror>> controls_;
     std::vector<std::unique_ptr<TimerMirror>> timers_;
     std::unique_ptr<DropTarget> dropTarget_;
+    std::unique_ptr<FolderWatch> resultWatch_;
     ControlMirror* title_ = nullptr;
     DragGesture bodyDrag_;
     DragGesture titleDrag_;

@@ -79,6 +79,11 @@ Environment readEnvironment() {
     return env;
 }
 
+// Set only to measure how late codes arrive with the poll's timer alone.
+bool pollOnTimerOnly() {
+    return GetEnvironmentVariableW(L"TOLVIRA_POLL_TIMER_ONLY", nullptr, 0) > 0;
+}
+
 // The window mirrors the form for as long as both exist.
 class Attachment {
   public:
@@ -114,5 +119,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     MainForm form(services);
     const Attachment attachment(window, form);
     form.load();
+    if (!pollOnTimerOnly()) window.wakePollOnChanges(services.env.programFolder);
     return window.run();
 }
