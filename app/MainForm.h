@@ -9,6 +9,7 @@
 #include "pipeline/ResultLine.h"
 #include "pipeline/ResultPoll.h"
 #include "platform/Controls.h"
+#include "platform/FormEvents.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
 #include "settings/SettingsStore.h"
@@ -23,29 +24,25 @@ inline constexpr int kPanelTop = 480;
 inline constexpr uint32_t kColourKey = 0x00585858;
 inline constexpr const char* kAppTitle = "Tolvira";
 
-class MainForm {
+class MainForm final : public FormEvents {
   public:
     explicit MainForm(Services& services);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
 
-    // Events from the backend.
-    void load();
-    // A request to close the window: it is hidden instead. Returns false (the close is refused).
-    bool closeRequested();
-    // Windows ends the session: let it, and take the tray icon away.
-    void sessionEnding();
-    // Explorer was restarted and forgot the icon.
-    void taskbarCreated();
-    // A notification from the tray icon, with the mouse message that happened over it.
-    void trayNotification(uint32_t mouseMessage);
-    // A mouse button pressed on the window's body or title and moved with it held.
-    void bodyPressed();
-    // Something was dropped on CodeList; files is empty when the drop held no file list.
-    void codeListDrop(const std::vector<std::string>& files);
-    // A file in the program folder grew or was written: the poll runs now rather than at its
-    // next tick, unless it is paused. Its timer keeps its own beat.
-    void resultFileChanged();
+    void load() override;
+    // The window is hidden instead of closed.
+    void closeRequested() override;
+    // Lets the session end, taking the tray icon away.
+    void sessionEnding() override;
+    void taskbarCreated() override;
+    void trayNotification(uint32_t mouseMessage) override;
+    void bodyPressed() override;
+    // A drop on CodeList.
+    void listDrop(const std::vector<std::string>& files) override;
+    // The poll runs now rather than at its next tick, unless it is paused. Its timer keeps its
+    // own beat.
+    void resultFileChanged() override;
 
     // The title text made from the version: "Tolvira 2.8".
     std::string titleText() const;
@@ -55,43 +52,44 @@ class MainForm {
     Services& sys;
     SettingsStore settings;
 
+    // A control is declared here and given its place in layOut(); nothing else lists it.
     // Main window.
-    Label wt;
-    Label bclose;
-    ListBox CodeList;
-    ListBox delist;
-    Label bp;
-    Label bset;
-    Label bhelp;
-    Label bend;
+    Label wt{"wt", {0, 65, 3735, 255}, kAppTitle};
+    Label bclose{"bclose", {3360, 0, 375, 375}, ""};
+    ListBox CodeList{"CodeList", {120, 600, 3525, 3090}, true};
+    ListBox delist{"delist", {120, 3480, 3525, 210}, false};
+    Label bp{"bp", {240, 3900, 855, 255}, "停止扫码"};
+    Label bset{"bset", {2280, 3900, 360, 300}, "设置"};
+    Label bhelp{"bhelp", {2760, 3900, 360, 300}, "帮助"};
+    Label bend{"bend", {3240, 3900, 360, 300}, "退出"};
 
     // Help panel.
-    Control fhelp;
-    Control Image1;
-    Label Label3;
-    Label help;
-    Label hs;
+    Control fhelp{ControlKind::Panel, "fhelp", {7920, 2280, 3525, 3300}, "", false};
+    Control Image1{ControlKind::Image, "Image1", {750, 240, 1980, 1980}};
+    Label Label3{"Label3", {405, 2400, 2775, 495}, "请将摄像头对准以上图案 调节焦到清晰位置"};
+    Label help{"help", {2160, 2640, 1095, 255}, "无法识别？"};
+    Label hs{"hs", {0, 3000, 3555, 255}, "成功", false};
 
     // Settings panel.
-    Control Fset;
-    Label TCCam;
-    Label restart;
-    CheckBox Check1;
-    CheckBox Check2;
-    CheckBox Check3;
-    CheckBox Check4;
-    Control Shape1;
-    Label Label2;
-    OptionButton o0;
-    OptionButton o1;
-    OptionButton o2;
-    Control setok;
+    Control Fset{ControlKind::Panel, "Fset", {3960, 360, 3525, 3300}, "", false};
+    Label TCCam{"TCCam", {120, 120, 3255, 240}, "-"};
+    Label restart{"restart", {2640, 145, 735, 255}, "[初始化]"};
+    CheckBox Check1{"Check1", {120, 480, 1935, 255}, "自动输入条码内容"};
+    CheckBox Check2{"Check2", {120, 840, 2415, 255}, "将条码内容复制到粘贴板"};
+    CheckBox Check3{"Check3", {120, 1200, 3375, 255}, "显示视频窗口"};
+    CheckBox Check4{"Check4", {120, 1560, 2775, 255}, "开机时启动程序"};
+    Control Shape1{ControlKind::Shape, "Shape1", {120, 2040, 3255, 495}};
+    Label Label2{"Label2", {240, 2175, 855, 255}, "自动完成"};
+    OptionButton o0{"o0", {1000, 2160, 615, 255}, "无"};
+    OptionButton o1{"o1", {1500, 2160, 1035, 255}, "[Enter]"};
+    OptionButton o2{"o2", {2520, 2160, 825, 255}, "[Tab]"};
+    Control setok{ControlKind::Button, "setok", {1080, 2760, 1455, 375}, "确定"};
 
-    Timer GetCode;
-    Timer CheckIRMLoad;
-    Timer DelayLoad;
-    Timer ReadP;
-    Timer Trestart;
+    Timer GetCode{"GetCode", 100, true};
+    Timer CheckIRMLoad{"CheckIRMLoad", 2000, true, "0"};
+    Timer DelayLoad{"DelayLoad", 1, false};
+    Timer ReadP{"ReadP", 1500, false};
+    Timer Trestart{"Trestart", 1000, false};
 
     // The last line read from bar.dat, or the self-test line the help panel puts here.
     ResultLine LastBar;
@@ -99,8 +97,8 @@ class MainForm {
     ResultPoll poll;
     CodeLog log;
 
-    // Every control and timer, for a backend to mirror.
-    std::vector<Control*> controls();
+    // Every control, each panel before its children, and every timer, for a backend to mirror.
+    std::vector<Control*> controls() const;
     std::vector<Timer*> timers();
 
     // The result files, in the program folder.
@@ -110,6 +108,9 @@ class MainForm {
     void exitProgram();
     void layOut();
     void wireEvents();
+
+    // The controls placed directly on the window, in the order they are stacked.
+    std::vector<Control*> onWindow_;
 };
 
 }  // namespace tolvira

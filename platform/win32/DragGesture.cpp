@@ -9,26 +9,26 @@ namespace {
 
 constexpr WPARAM kAnyButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
 
-POINT messagePoint() {
-    const DWORD at = GetMessagePos();
+POINT pointOf(LPARAM at) {
     return {GET_X_LPARAM(at), GET_Y_LPARAM(at)};
 }
 
 }  // namespace
 
-void DragGesture::pressed(HWND window) {
-    from_ = messagePoint();
+void DragGesture::pressed(HWND window, LPARAM at) {
+    from_ = pointOf(at);
     armed_ = true;
     SetCapture(window);
 }
 
-bool DragGesture::dragStarts(HWND window, WPARAM buttons) {
+bool DragGesture::dragStarts(HWND window, WPARAM buttons, LPARAM at) {
     if (!armed_ || GetCapture() != window) return false;
     if (!(buttons & kAnyButton)) {
         ended(window);
         return false;
     }
-    const POINT now = messagePoint();
+    // Both points are in window's own coordinates, and window has not moved since the press.
+    const POINT now = pointOf(at);
     const int dx = now.x - from_.x;
     const int dy = now.y - from_.y;
     if (std::abs(dx) <= GetSystemMetrics(SM_CXDRAG) / 2 &&

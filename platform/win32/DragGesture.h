@@ -11,12 +11,13 @@ namespace tolvira::win32 {
 
 class DragGesture {
   public:
-    // A button went down on window, which takes the mouse until the button is let go.
-    void pressed(HWND window);
+    // A button went down at a point of window (a mouse message's lParam), which takes the
+    // mouse until the button is let go.
+    void pressed(HWND window, LPARAM at);
     // A mouse move reached window; true when it makes the press a drag. The top-level window
-    // has then been moved by the way the mouse came so far, so the drag keeps the point
+    // has then been moved by the way the mouse came so far, so that the drag keeps the point
     // that was pressed under the pointer.
-    bool dragStarts(HWND window, WPARAM buttons);
+    bool dragStarts(HWND window, WPARAM buttons, LPARAM at);
     // The button was let go or the capture lost: no drag.
     void ended(HWND window);
 

@@ -4,19 +4,13 @@
 
 namespace tolvira::win32 {
 
-FolderWatch::FolderWatch(const std::string& folder) {
-    const HANDLE h = FindFirstChangeNotificationW(
-        apiPath(folder).c_str(), FALSE, FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE);
-    if (h != INVALID_HANDLE_VALUE) handle_ = h;
-}
+FolderWatch::FolderWatch(const std::string& folder)
+    : notification_(
+          FindFirstChangeNotificationW(apiPath(folder).c_str(), FALSE,
+                                       FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE)) {}
 
 void FolderWatch::rearm() {
-    if (handle_ && !FindNextChangeNotification(handle_)) close();
-}
-
-void FolderWatch::close() {
-    if (handle_) FindCloseChangeNotification(handle_);
-    handle_ = nullptr;
+    if (notification_ && !FindNextChangeNotification(notification_.get())) notification_.reset();
 }
 
 }  // namespace tolvira::win32
