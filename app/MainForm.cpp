@@ -20,6 +20,11 @@ void addWithChildren(std::vector<Control*>& all, Control& control) {
     for (Control* child : control.children()) addWithChildren(all, *child);
 }
 
+// The last attempt to write log records still waiting: long enough for a short lock to pass,
+// short enough that ending the program or the session is not held up.
+constexpr int kLastLogWriteMs = 1000;
+constexpr int kLastLogRetryMs = 50;
+
 }  // namespace
 
 MainForm::MainForm(Services& services)
@@ -130,6 +135,7 @@ void MainForm::closeRequested() {
 }
 
 void MainForm::sessionEnding() {
+    writeWaitingRecords();
     sys.tray.remove();
 }
 
@@ -165,7 +171,14 @@ void MainForm::exitProgram() {
         sys.windows.placeTopmost(video, false);
     }
     sys.tray.remove();
+    writeWaitingRecords();
     sys.lifecycle.quit();
+}
+
+void MainForm::writeWaitingRecords() {
+    for (int waited = 0; !log.flush() && waited < kLastLogWriteMs; waited += kLastLogRetryMs) {
+        sys.lifecycle.pause(kLastLogRetryMs);
+    }
 }
 
 std::vector<Control*> MainForm::controls() const {

@@ -15,6 +15,7 @@ class Win32Lifecycle final : public Lifecycle {
     bool claimSingleInstance() override;
     void quit() override;
     void processPendingMessages() override;
+    void pause(int ms) override;
 
     // From now on each change of a file in folder is told to events at once, between messages.
     void reportChanges(const std::string& folder, FormEvents& events);
