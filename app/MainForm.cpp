@@ -155,6 +155,10 @@ void MainForm::listDrop(const std::vector<std::string>& files) {
     CodeListDrop(*this, files);
 }
 
+void MainForm::resultFileChanged() {
+    GetCode.tick();
+}
+
 void MainForm::showMessage(const std::string& text) {
     sys.window.setTopmost(false);
     sys.dialogs.message(text);

@@ -40,6 +40,9 @@ class MainForm final : public FormEvents {
     void bodyPressed() override;
     // A drop on CodeList.
     void listDrop(const std::vector<std::string>& files) override;
+    // The poll runs now rather than at its next tick, unless it is paused. Its timer keeps its
+    // own beat.
+    void resultFileChanged() override;
 
     // The title text made from the version: "Tolvira 2.8".
     std::string titleText() const;

@@ -1,6 +1,6 @@
 // The result poll's cost per 100 ms tick when nothing new arrived, against the size of
-// bar.dat, beside a whole-file reread of the same file (what reading every line on every
-// tick would cost).
+// bar.dat, and per run woken by a change of the folder, beside a whole-file reread of the same
+// file (what reading every line on every tick would cost).
 #include <benchmark/benchmark.h>
 
 #include "app/MainForm.h"
@@ -30,6 +30,18 @@ void BM_PollTickNothingNew(benchmark::State& state) {
     state.counters["file_MB"] = static_cast<double>(state.range(0)) / 1e6;
 }
 BENCHMARK(BM_PollTickNothingNew)->Arg(0)->Arg(1 << 20)->Arg(100 << 20);
+
+// A run woken by a change elsewhere in the program folder (data.txt, bar2.dat): between ticks,
+// the same poll finding nothing new.
+void BM_PollWokenNothingNew(benchmark::State& state) {
+    fake::FakePlatform fx;
+    fx.files.put(kBarDat, resultFile(state.range(0)));
+    MainForm form(fx.services);
+    form.GetCode.tick();
+    for (auto _ : state) form.resultFileChanged();
+    state.counters["file_MB"] = static_cast<double>(state.range(0)) / 1e6;
+}
+BENCHMARK(BM_PollWokenNothingNew)->Arg(0)->Arg(1 << 20)->Arg(100 << 20);
 
 // The baseline: open, read every line to find the last one, compare.
 void BM_WholeFileReread(benchmark::State& state) {

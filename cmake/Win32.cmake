@@ -3,7 +3,9 @@
 # tools all build on it.
 add_library(tolvira_win32 STATIC
   platform/win32/ControlMirror.cpp
+  platform/win32/DragGesture.cpp
   platform/win32/DropTarget.cpp
+  platform/win32/FolderWatch.cpp
   platform/win32/MainWindow.cpp
   platform/win32/Text.cpp
   platform/win32/TimerMirror.cpp

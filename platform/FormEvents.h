@@ -19,10 +19,12 @@ class FormEvents {
     virtual void taskbarCreated() = 0;
     // A notification from the tray icon, with the mouse message that happened over it.
     virtual void trayNotification(uint32_t mouseMessage) = 0;
-    // A mouse button pressed on the window's body.
+    // A mouse button pressed on the window's body or title and moved with it held.
     virtual void bodyPressed() = 0;
     // Something was dropped on the drop list; files is empty when the drop held no file list.
     virtual void listDrop(const std::vector<std::string>& files) = 0;
+    // A file in the program folder grew or was written.
+    virtual void resultFileChanged() = 0;
 };
 
 }  // namespace tolvira

@@ -52,6 +52,7 @@ class Owner {
 
 using UniqueHandle = Owner<HANDLE, CloseHandle>;
 using FindHandle = Owner<HANDLE, FindClose>;
+using ChangeNotification = Owner<HANDLE, FindCloseChangeNotification>;
 using UniqueKey = Owner<HKEY, RegCloseKey>;
 using Font = Owner<HFONT, DeleteObject>;
 using Brush = Owner<HBRUSH, DeleteObject>;

@@ -1,9 +1,6 @@
 #include "platform/win32/MainWindow.h"
 
 #include <commctrl.h>
-#include <windowsx.h>
-
-#include <cstdlib>
 
 #include "platform/win32/Text.h"
 
@@ -65,16 +62,6 @@ bool initCommonControls() {
 }
 
 }  // namespace
-
-bool PressTimes::press(DWORD time, POINT at) {
-    const bool doubled = pending_ && time - time_ <= GetDoubleClickTime() &&
-                         std::abs(at.x - at_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
-                         std::abs(at.y - at_.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2;
-    pending_ = !doubled;
-    time_ = time;
-    at_ = at;
-    return doubled;
-}
 
 MainWindow::MainWindow(HINSTANCE instance, const std::string& title)
     : instance_(instance),
@@ -182,12 +169,20 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            events_->bodyPressed();
+            bodyDrag_.pressed(window, lParam);
             return 0;
         case WM_XBUTTONDOWN:
-            events_->bodyPressed();
+            bodyDrag_.pressed(window, lParam);
             return TRUE;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+        case WM_XBUTTONUP:
+        case WM_CAPTURECHANGED:
+            bodyDrag_.ended(window);
+            return DefWindowProcW(window, message, wParam, lParam);
         case WM_MOUSEMOVE:
+            if (bodyDrag_.dragStarts(window, wParam, lParam)) events_->bodyPressed();
             return 0;
         case WM_TIMER:
             for (const auto& timer : timers_) {
@@ -207,33 +202,42 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     }
 }
 
-// The title is a drag handle, and the system's move loop swallows the clicks from which a
-// double-click would be recognised, so presses are timed here.
 LRESULT CALLBACK MainWindow::titleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR, DWORD_PTR self) {
+    return reinterpret_cast<MainWindow*>(self)->titleMessage(window, message, wParam, lParam);
+}
+
+// The title is a drag handle that also takes a double-click; the static control's own click
+// notifications are kept from the form.
+LRESULT MainWindow::titleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
+            title_->control().doubleClick();
+            titleDrag_.pressed(window, lParam);
+            return 0;
+        case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDOWN:
         case WM_MBUTTONDBLCLK:
-            reinterpret_cast<MainWindow*>(self)->titlePressed(message);
+            titleDrag_.pressed(window, lParam);
             return 0;
+        case WM_MOUSEMOVE:
+            if (titleDrag_.dragStarts(window, wParam, lParam)) {
+                events_->bodyPressed();
+                return 0;
+            }
+            break;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+        case WM_CAPTURECHANGED:
+            titleDrag_.ended(window);
+            break;
         default:
-            return DefSubclassProc(window, message, wParam, lParam);
+            break;
     }
-}
-
-void MainWindow::titlePressed(UINT message) {
-    const bool left = message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK;
-    const DWORD position = GetMessagePos();
-    const POINT at{GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-    if (left && titlePresses_.press(static_cast<DWORD>(GetMessageTime()), at)) {
-        title_->control().doubleClick();
-    } else {
-        events_->bodyPressed();
-    }
+    return DefSubclassProc(window, message, wParam, lParam);
 }
 
 void MainWindow::paintSkin(HDC dc, const RECT& area) const {

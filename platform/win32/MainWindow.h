@@ -13,6 +13,7 @@
 #include "platform/Services.h"
 #include "platform/Timer.h"
 #include "platform/win32/ControlMirror.h"
+#include "platform/win32/DragGesture.h"
 #include "platform/win32/DropTarget.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/TimerMirror.h"
@@ -20,24 +21,12 @@
 
 namespace tolvira::win32 {
 
-// Two presses of the left button close enough in time and place make a double-click.
-class PressTimes {
-  public:
-    // True when this press completes a double-click.
-    bool press(DWORD time, POINT at);
-
-  private:
-    bool pending_ = false;
-    DWORD time_ = 0;
-    POINT at_{};
-};
-
 // What the window mirrors and whom it tells.
 struct FormParts {
     FormEvents& events;
     std::vector<Control*> controls;  // each panel before its children
     std::vector<Timer*> timers;
-    Control& title;     // a drag handle, whose double-click is timed here
+    Control& title;     // a drag handle that also takes a double-click
     Control& dropList;  // takes dropped files
 };
 
@@ -69,7 +58,7 @@ class MainWindow final : public FormWindow {
     static LRESULT CALLBACK titleProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                       UINT_PTR id, DWORD_PTR self);
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void titlePressed(UINT message);
+    LRESULT titleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void paintSkin(HDC dc, const RECT& area) const;
     ControlMirror* mirrorOf(const Control& control) const;
 
@@ -91,7 +80,8 @@ class MainWindow final : public FormWindow {
     std::vector<std::unique_ptr<TimerMirror>> timers_;
     std::unique_ptr<DropTarget> dropTarget_;
     ControlMirror* title_ = nullptr;
-    PressTimes titlePresses_;
+    DragGesture bodyDrag_;
+    DragGesture titleDrag_;
 };
 
 }  // namespace tolvira::win32

@@ -35,13 +35,30 @@ void Win32Lifecycle::processPendingMessages() {
     }
 }
 
+void Win32Lifecycle::reportChanges(const std::string& folder, FormEvents& events) {
+    watch_ = std::make_unique<FolderWatch>(folder);
+    events_ = &events;
+}
+
 int Win32Lifecycle::run() {
-    MSG message{};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+    for (;;) {
+        HANDLE changed = watch_ ? watch_->handle() : nullptr;
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(changed ? 1 : 0, changed ? &changed : nullptr, INFINITE,
+                                        QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (changed && woke == WAIT_OBJECT_0) {
+            watch_->rearm();
+            events_->resultFileChanged();
+        } else if (woke == WAIT_FAILED) {
+            watch_.reset();  // never spin on a handle that can't be waited for
+        }
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
-    return static_cast<int>(message.wParam);
 }
 
 }  // namespace tolvira::win32

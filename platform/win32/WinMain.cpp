@@ -82,6 +82,11 @@ Environment readEnvironment() {
     return env;
 }
 
+// Set only to measure how late codes arrive with the poll's timer alone.
+bool pollOnTimerOnly() {
+    return GetEnvironmentVariableW(L"TOLVIRA_POLL_TIMER_ONLY", nullptr, 0) > 0;
+}
+
 // The window mirrors the form for as long as both exist.
 class Attachment {
   public:
@@ -123,5 +128,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     MainForm form(services);
     const Attachment attachment(window, form);
     form.load();
+    if (!pollOnTimerOnly()) lifecycle.reportChanges(services.env.programFolder, form);
     return lifecycle.run();
 }

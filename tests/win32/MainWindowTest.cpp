@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/ControlName.h"
@@ -25,6 +26,7 @@ struct RecordingEvents final : FormEvents {
     }
     void bodyPressed() override { calls.push_back("body"); }
     void listDrop(const std::vector<std::string>&) override { calls.push_back("drop"); }
+    void resultFileChanged() override { calls.push_back("changed"); }
     std::vector<std::string> calls;
 };
 
@@ -37,6 +39,7 @@ class MainWindowTest : public ::testing::Test {
         list.append("first");
         list.append("second");
         list.onDoubleClick = [this] { ++listDoubleClicks; };
+        title.onDoubleClick = [this] { ++titleDoubleClicks; };
         window.attach({events, {&title, &box, &list}, {}, title, list});
     }
     void TearDown() override { window.detach(); }
@@ -73,6 +76,7 @@ class MainWindowTest : public ::testing::Test {
     CheckBox box{"box", {0, 300, 1500, 255}, "option"};
     ListBox list{"list", {0, 600, 1500, 1500}, true};
     int listDoubleClicks = 0;
+    int titleDoubleClicks = 0;
     MainWindow window{GetModuleHandleW(nullptr), "Tolvira test"};
 };
 
@@ -103,9 +107,38 @@ TEST_F(MainWindowTest, SessionEndIsNeverRefusedAndReportedOnlyWhenItHappens) {
     EXPECT_EQ(events.calls, Calls{"session end"});
 }
 
-TEST_F(MainWindowTest, PressOnTheBodyIsReported) {
-    send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(200, 250));
+// A press becomes a drag only when the mouse moves with the button held: a move loop started
+// by a mere click would be left holding the pointer under some window managers.
+TEST_F(MainWindowTest, PressMovedWithTheButtonHeldIsADragAndAClickIsNot) {
+    const std::pair<UINT, WPARAM> buttons[] = {
+        {WM_LBUTTONDOWN, MK_LBUTTON}, {WM_RBUTTONDOWN, MK_RBUTTON}, {WM_MBUTTONDOWN, MK_MBUTTON}};
+    for (const auto& [down, held] : buttons) {
+        send(down, held, MAKELPARAM(200, 250));
+        send(WM_MOUSEMOVE, held, MAKELPARAM(201, 251));  // within the drag threshold
+        send(down + 1, 0, MAKELPARAM(201, 251));         // the button's up
+        send(WM_MOUSEMOVE, held, MAKELPARAM(240, 280));  // moved after the release
+    }
+    EXPECT_EQ(events.calls, Calls{});
+
+    send(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(200, 250));
+    send(WM_MOUSEMOVE, MK_RBUTTON, MAKELPARAM(230, 250));
     EXPECT_EQ(events.calls, Calls{"body"});
+}
+
+TEST_F(MainWindowTest, TitleTakesADoubleClickAndADrag) {
+    const HWND titleWindow = child(L"title");
+    ASSERT_TRUE(titleWindow);
+    SendMessageW(titleWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 5));
+    SendMessageW(titleWindow, WM_LBUTTONUP, 0, MAKELPARAM(20, 5));
+    SendMessageW(titleWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 5));
+    SendMessageW(titleWindow, WM_LBUTTONUP, 0, MAKELPARAM(20, 5));
+    EXPECT_EQ(titleDoubleClicks, 1);
+    EXPECT_EQ(events.calls, Calls{});
+
+    SendMessageW(titleWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 5));
+    SendMessageW(titleWindow, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, 30));
+    EXPECT_EQ(events.calls, Calls{"body"});
+    EXPECT_EQ(titleDoubleClicks, 1);
 }
 
 TEST_F(MainWindowTest, CheckBoxClickTogglesItsControlAndTheWindowShowsIt) {
