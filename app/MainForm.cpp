@@ -49,8 +49,11 @@ MainForm::MainForm(Services& services)
       DelayLoad("DelayLoad", 1, false),
       ReadP("ReadP", 1500, false),
       Trestart("Trestart", 1000, false),
+      TypeKeys("TypeKeys", kHeldKeysRetryMs, false),
       poll(*this, programFile("bar.dat")),
-      log(services.files, programFile("data.txt")) {
+      log(services.files, programFile("data.txt")),
+      history(services.files, programFile("history.csv")),
+      typing(services.keyboard, services.clipboard, TypeKeys, delist) {
     layOut();
     wireEvents();
 }
@@ -99,6 +102,7 @@ void MainForm::wireEvents() {
     DelayLoad.onTick = [this] { DelayLoadTick(*this); };
     ReadP.onTick = [this] { ReadPTick(*this); };
     Trestart.onTick = [this] { TrestartTick(*this); };
+    TypeKeys.onTick = [this] { typing.tick(); };
 
     wt.onDoubleClick = [this] {
         delist.append("测试模式启动");
@@ -129,6 +133,10 @@ std::string MainForm::programFile(const std::string& name) const {
 std::string MainForm::titleText() const {
     return std::string(kAppTitle) + " " + std::to_string(sys.env.versionMajor) + "." +
            std::to_string(sys.env.versionMinor);
+}
+
+void MainForm::recordHistory(CodeSource source, const ResultLine& line) {
+    if (options.history) history.record(sys.clock.localTime(), source, line);
 }
 
 void MainForm::load() {
@@ -195,7 +203,7 @@ std::vector<Control*> MainForm::controls() {
 }
 
 std::vector<Timer*> MainForm::timers() {
-    return {&GetCode, &CheckIRMLoad, &DelayLoad, &ReadP, &Trestart};
+    return {&GetCode, &CheckIRMLoad, &DelayLoad, &ReadP, &Trestart, &TypeKeys};
 }
 
 }  // namespace tolvira

@@ -6,11 +6,14 @@
 #include <vector>
 
 #include "pipeline/CodeLog.h"
+#include "pipeline/HistoryLog.h"
 #include "pipeline/ResultLine.h"
 #include "pipeline/ResultPoll.h"
+#include "pipeline/TypingQueue.h"
 #include "platform/Controls.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
+#include "settings/Options.h"
 #include "settings/SettingsStore.h"
 
 namespace tolvira {
@@ -51,6 +54,8 @@ class MainForm {
 
     Services& sys;
     SettingsStore settings;
+    // The scan-control options, loaded at start-up and set by the "更多设置" panel.
+    Options options;
 
     // Main window.
     Label wt;
@@ -89,12 +94,18 @@ class MainForm {
     Timer DelayLoad;
     Timer ReadP;
     Timer Trestart;
+    Timer TypeKeys;  // the typing queue's pauses and retries
 
     // The last line read from bar.dat, or the self-test line the help panel puts here.
     ResultLine LastBar;
 
     ResultPoll poll;
     CodeLog log;
+    HistoryLog history;
+    TypingQueue typing;
+
+    // An accepted code into history.csv, when the option asks for it.
+    void recordHistory(CodeSource source, const ResultLine& line);
 
     // Every control and timer, for a backend to mirror.
     std::vector<Control*> controls();

@@ -5,11 +5,19 @@
 
 namespace tolvira {
 
+std::vector<std::string> cameraEngineArguments(const Options& options) {
+    std::vector<std::string> args;
+    if (!options.beep) args.push_back("-q");
+    if (!options.camera.empty()) args.push_back(options.camera);
+    return args;
+}
+
 void launchCameraEngine(MainForm& form) {
     Services& sys = form.sys;
     const std::string& folder = sys.env.programFolder;
     sys.files.removeEverywhere(folder, "bar.dat");
-    sys.children.start({inFolder(folder, "zbarcam.exe"), {}, inFolder(folder, "bar.dat")});
+    sys.children.start({inFolder(folder, "zbarcam.exe"), cameraEngineArguments(form.options),
+                        inFolder(folder, "bar.dat")});
     form.poll.engineLaunched();
 }
 
