@@ -3,6 +3,7 @@
 set(TOLVIRA_WIN32_SERVICE_SOURCES
   platform/win32/Win32Children.cpp
   platform/win32/Win32Clipboard.cpp
+  platform/win32/Win32Clock.cpp
   platform/win32/Win32Files.cpp
   platform/win32/Win32Keyboard.cpp
   platform/win32/Win32OtherWindows.cpp

@@ -94,6 +94,7 @@ void TypingQueue::perform(TypingStep& step) {
         std::optional<ClipboardContents> before = clipboard_.save();
         if (before && clipboard_.setText(*step.paste)) {
             saved_ = std::move(before);
+            pastedChange_ = clipboard_.changeCount();
             KeyPress keys = pastePress();
             keys.insert(keys.end(), step.keys.begin(), step.keys.end());
             step.keys = std::move(keys);
@@ -106,7 +107,7 @@ void TypingQueue::perform(TypingStep& step) {
     // A failed send is not retried: keys half taken by the target must not come twice.
     if (!step.keys.empty()) keyboard_.send(step.keys);
     if (step.restoreClipboard && saved_) {
-        clipboard_.restore(*saved_);
+        if (clipboard_.changeCount() == pastedChange_) clipboard_.restore(*saved_);
         saved_.reset();
     }
 }

@@ -26,7 +26,9 @@ struct TypingStep {
     // Put on the clipboard (what it held is saved) and pressed Ctrl+V before the keys.
     std::optional<std::string> paste;
     KeyPress keys;
-    bool restoreClipboard = false;  // put back what the last paste replaced
+    // Put back what the last paste replaced, unless someone has changed the clipboard since:
+    // a newer copy (the user's, or a later code's) wins.
+    bool restoreClipboard = false;
     int pauseAfterMs = 0;
     bool operator==(const TypingStep&) const = default;
 };
@@ -57,6 +59,7 @@ class TypingQueue {
     ListBox& delist_;
     std::deque<TypingStep> steps_;
     std::optional<ClipboardContents> saved_;
+    uint32_t pastedChange_ = 0;  // the clipboard's change count right after the paste's text
     bool heldBack_ = false;
 };
 

@@ -100,6 +100,8 @@ class Clipboard {
     // Nothing when the clipboard can't be read now.
     virtual std::optional<ClipboardContents> save() = 0;
     virtual bool restore(const ClipboardContents& contents) = 0;
+    // Changes whenever anyone changes the clipboard.
+    virtual uint32_t changeCount() = 0;
 };
 
 struct KeyInput {

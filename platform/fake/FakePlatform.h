@@ -111,6 +111,7 @@ class FakeClipboard : public Clipboard {
     bool setText(const std::string& text) override;
     std::optional<ClipboardContents> save() override;
     bool restore(const ClipboardContents& contents) override;
+    uint32_t changeCount() override { return static_cast<uint32_t>(changes); }
     std::optional<std::string> text;  // nothing: empty clipboard
     bool held = false;                // another program holds it open
     int changes = 0;

@@ -45,6 +45,32 @@ class GlobalMemory {
     HGLOBAL memory_;
 };
 
+// Formats whose data is not global memory, or that only the owner can render.
+bool isMemoryFormat(UINT format) {
+    switch (format) {
+        case CF_BITMAP:
+        case CF_METAFILEPICT:
+        case CF_PALETTE:
+        case CF_ENHMETAFILE:
+        case CF_OWNERDISPLAY:
+        case CF_DSPBITMAP:
+        case CF_DSPMETAFILEPICT:
+        case CF_DSPENHMETAFILE:
+            return false;
+        default:
+            return !(format >= CF_GDIOBJFIRST && format <= CF_GDIOBJLAST);
+    }
+}
+
+std::optional<Bytes> memoryBytes(HANDLE data) {
+    const SIZE_T size = GlobalSize(data);
+    const void* source = size ? GlobalLock(data) : nullptr;
+    if (!source) return std::nullopt;
+    Bytes bytes(static_cast<const char*>(source), size);
+    GlobalUnlock(data);
+    return bytes;
+}
+
 }  // namespace
 
 bool Win32Clipboard::clear() {
@@ -67,6 +93,48 @@ bool Win32Clipboard::setText(const std::string& text) {
     if (!SetClipboardData(CF_UNICODETEXT, copy.get())) return false;
     copy.handOver();
     return true;
+}
+
+}  // namespace tolvira::win32
+
+namespace tolvira::win32 {
+
+std::optional<ClipboardContents> Win32Clipboard::save() {
+    const OpenedClipboard clipboard(owner_());
+    if (!clipboard) return std::nullopt;
+    ClipboardContents contents;
+    for (UINT format = EnumClipboardFormats(0); format != 0;
+         format = EnumClipboardFormats(format)) {
+        if (!isMemoryFormat(format)) continue;
+        const HANDLE data = GetClipboardData(format);
+        if (!data) continue;
+        if (std::optional<Bytes> bytes = memoryBytes(data)) {
+            contents.items.push_back({format, std::move(*bytes)});
+        }
+    }
+    return contents;
+}
+
+bool Win32Clipboard::restore(const ClipboardContents& contents) {
+    const OpenedClipboard clipboard(owner_());
+    if (!clipboard || !EmptyClipboard()) return false;
+    bool all = true;
+    for (const ClipboardContents::Item& item : contents.items) {
+        GlobalMemory copy(item.data.size());
+        void* target = copy.get() ? GlobalLock(copy.get()) : nullptr;
+        if (!target) {
+            all = false;
+            continue;
+        }
+        std::memcpy(target, item.data.data(), item.data.size());
+        GlobalUnlock(copy.get());
+        if (SetClipboardData(item.format, copy.get())) {
+            copy.handOver();
+        } else {
+            all = false;
+        }
+    }
+    return all;
 }
 
 }  // namespace tolvira::win32

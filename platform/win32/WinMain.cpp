@@ -10,6 +10,7 @@
 #include "platform/win32/Text.h"
 #include "platform/win32/Win32Children.h"
 #include "platform/win32/Win32Clipboard.h"
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Keyboard.h"
 #include "platform/win32/Win32OtherWindows.h"
@@ -108,8 +109,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32Keyboard keyboard;
     Win32OtherWindows otherWindows;
     Win32TextCodec codec;
+    Win32Clock clock;
     Services services{readEnvironment(), processes, children, files,  registry, clipboard, keyboard,
-                      otherWindows,      window,    window,   window, window,   codec};
+                      otherWindows,      window,    window,   window, window,   codec,     clock};
 
     MainForm form(services);
     const Attachment attachment(window, form);
