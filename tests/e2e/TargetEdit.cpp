@@ -1,13 +1,14 @@
 // TargetEdit.exe LOGFILE [--keys-only]: the window the end-to-end scripts type into. A top-level
 // window "tolvira-e2e-target" holds a multi-line edit control with the keyboard focus. Every key
 // message the edit receives is appended to LOGFILE as one line
-//     <microseconds> <message> <code in hex> <modifiers held>
+//     <microseconds> <message> <code in hex> <modifiers held> <input time>
 // (message: keydown, keyup, syskeydown, syskeyup, char, syschar, deadchar; modifiers: "-" or
-// e.g. "ctrl+alt"), written at once, so a script can prove that no key chord reached the window
-// and measure when each code's first key arrived. The microseconds are QueryPerformanceCounter's,
-// the clock the scripted engine stamps its writes with. With --keys-only the window ignores
-// Unicode key events (VK_PACKET), as remote-desktop clients and some older programs do: only
-// ordinary keys reach the edit, and the ignored events are logged as "ignored".
+// e.g. "ctrl+alt"; input time: GetMessageTime's milliseconds, when the system took the key in,
+// whatever the target's own delays), written at once, so a script can prove that no key chord
+// reached the window and measure when each code's first key arrived. The microseconds are
+// QueryPerformanceCounter's, the clock the scripted engine stamps its writes with. With --keys-only
+// the window ignores Unicode key events (VK_PACKET), as remote-desktop clients and some older
+// programs do: only ordinary keys reach the edit, and the ignored events are logged as "ignored".
 #include <windows.h>
 
 #include <string>
@@ -74,7 +75,8 @@ struct Target {
         char code[16];
         wsprintfA(code, "%x", unsigned(wp));
         const std::string line =
-            std::to_string(at) + " " + name + " " + code + " " + modifiersHeld() + "\n";
+            std::to_string(at) + " " + name + " " + code + " " + modifiersHeld() + " " +
+            std::to_string(static_cast<unsigned long>(GetMessageTime())) + "\n";
         DWORD written = 0;
         WriteFile(log.get(), line.data(), DWORD(line.size()), &written, nullptr);
     }
