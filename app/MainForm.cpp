@@ -7,6 +7,7 @@
 #include "pipeline/ListActions.h"
 #include "pipeline/PictureReader.h"
 #include "settings/AutoStart.h"
+#include "settings/MorePanel.h"
 #include "settings/SettingsPanel.h"
 
 namespace tolvira {
@@ -44,6 +45,26 @@ MainForm::MainForm(Services& services)
       o1("o1", {1500, 2160, 1035, 255}, "[Enter]"),
       o2("o2", {2520, 2160, 825, 255}, "[Tab]"),
       setok(ControlKind::Button, "setok", {1080, 2760, 1455, 375}, "确定"),
+      more("more", {2640, 2820, 735, 255}, "更多设置"),
+      Fmore(ControlKind::Panel, "Fmore", {3960, 360, 3525, 3300}, "", false),
+      Label4("Label4", {120, 165, 1620, 255}, "相同条码间隔(秒)"),
+      trescan("trescan", {1800, 150, 855, 270}, 4),
+      Label5("Label5", {120, 465, 1620, 255}, "按键间隔(毫秒)"),
+      tkeydelay("tkeydelay", {1800, 450, 855, 270}, 4),
+      Label6("Label6", {120, 765, 855, 255}, "输入方式"),
+      m0("m0", {1000, 750, 1000, 255}, "Unicode"),
+      m1("m1", {2000, 750, 660, 255}, "按键"),
+      m2("m2", {2700, 750, 660, 255}, "粘贴"),
+      Label7("Label7", {120, 1065, 1620, 255}, "前缀"),
+      tprefix("tprefix", {1800, 1050, 1575, 270}, static_cast<int>(kMaxAffixCharacters)),
+      Label8("Label8", {120, 1365, 1620, 255}, "后缀"),
+      tsuffix("tsuffix", {1800, 1350, 1575, 270}, static_cast<int>(kMaxAffixCharacters)),
+      Label9("Label9", {120, 1665, 1620, 255}, "摄像头"),
+      tcamera("tcamera", {1800, 1650, 855, 270}, 1),
+      Check5("Check5", {120, 1950, 3255, 255}, "识别提示音"),
+      Check6("Check6", {120, 2250, 3255, 255}, "记录时间(history.csv)"),
+      Label10("Label10", {120, 2550, 3255, 255}, "摄像头、提示音在重启或[初始化]后生效"),
+      moreok(ControlKind::Button, "moreok", {1080, 2850, 1455, 375}, "确定"),
       GetCode("GetCode", 100, true),
       CheckIRMLoad("CheckIRMLoad", 2000, true, "0"),
       DelayLoad("DelayLoad", 1, false),
@@ -68,8 +89,15 @@ void MainForm::layOut() {
                                          &Shape1, &Label2, &o0, &o1, &o2, &setok}) {
         Fset.add(*child);
     }
+    Fset.add(more);
+    for (Control* child : std::initializer_list<Control*>{
+             &Label4, &trescan, &Label5, &tkeydelay, &Label6, &m0, &m1, &m2, &Label7, &tprefix,
+             &Label8, &tsuffix, &Label9, &tcamera, &Check5, &Check6, &Label10, &moreok}) {
+        Fmore.add(*child);
+    }
     OptionButton::group({&o0, &o1, &o2});
     o0.setSelected(true);
+    OptionButton::group({&m0, &m1, &m2});
 
     const uint32_t light = rgb(224, 224, 224);
     const uint32_t silver = rgb(192, 192, 192);
@@ -94,6 +122,18 @@ void MainForm::layOut() {
     }
     Label2.style = {.text = silver};
     Shape1.style = {.text = grey};
+    // The second panel looks like the first.
+    more.style = restart.style;
+    Fmore.style = Fset.style;
+    for (Label* label : {&Label4, &Label5, &Label6, &Label7, &Label8, &Label9, &Label10}) {
+        label->style = {.text = silver};
+    }
+    for (EditBox* edit : {&trescan, &tkeydelay, &tprefix, &tsuffix, &tcamera}) {
+        edit->style = {.text = light, .back = rgb(64, 64, 64)};
+    }
+    for (Control* c : std::initializer_list<Control*>{&m0, &m1, &m2, &Check5, &Check6}) {
+        c->style = {.text = silver, .back = panel};
+    }
 }
 
 void MainForm::wireEvents() {
@@ -124,6 +164,7 @@ void MainForm::wireEvents() {
     Check3.onClick = [this] { Check3Click(*this); };
     Check4.onClick = [this] { Check4Click(*this); };
     setok.onClick = [this] { SaveSettings(*this); };
+    WireMoreSettings(*this);
 }
 
 std::string MainForm::programFile(const std::string& name) const {
@@ -197,9 +238,12 @@ void MainForm::exitProgram() {
 }
 
 std::vector<Control*> MainForm::controls() {
-    return {&wt,     &bclose, &CodeList, &delist, &bp,   &bset,  &bhelp,   &bend,   &fhelp,
-            &Image1, &Label3, &help,     &hs,     &Fset, &TCCam, &restart, &Check1, &Check2,
-            &Check3, &Check4, &Shape1,   &Label2, &o0,   &o1,    &o2,      &setok};
+    return {&wt,     &bclose,  &CodeList, &delist, &bp,      &bset,    &bhelp,  &bend,
+            &fhelp,  &Image1,  &Label3,   &help,   &hs,      &Fset,    &TCCam,  &restart,
+            &Check1, &Check2,  &Check3,   &Check4, &Shape1,  &Label2,  &o0,     &o1,
+            &o2,     &setok,   &more,     &Fmore,  &Label4,  &trescan, &Label5, &tkeydelay,
+            &Label6, &m0,      &m1,       &m2,     &Label7,  &tprefix, &Label8, &tsuffix,
+            &Label9, &tcamera, &Check5,   &Check6, &Label10, &moreok};
 }
 
 std::vector<Timer*> MainForm::timers() {

@@ -88,6 +88,28 @@ class MainForm {
     OptionButton o1;
     OptionButton o2;
     Control setok;
+    Label more;
+
+    // "更多设置" panel.
+    Control Fmore;
+    Label Label4;
+    EditBox trescan;
+    Label Label5;
+    EditBox tkeydelay;
+    Label Label6;
+    OptionButton m0;
+    OptionButton m1;
+    OptionButton m2;
+    Label Label7;
+    EditBox tprefix;
+    Label Label8;
+    EditBox tsuffix;
+    Label Label9;
+    EditBox tcamera;
+    CheckBox Check5;
+    CheckBox Check6;
+    Label Label10;
+    Control moreok;
 
     Timer GetCode;
     Timer CheckIRMLoad;

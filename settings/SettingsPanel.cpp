@@ -54,6 +54,8 @@ void LoadSettings(MainForm& form) {
 }
 
 void OpenSettings(MainForm& form) {
+    // From the "更多设置" panel too, whose changes are in force already.
+    form.Fmore.setVisible(false);
     form.Fset.move(kPanelLeft, kPanelTop);
     form.restart.setEnabled(true);
     form.Fset.setVisible(true);
