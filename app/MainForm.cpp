@@ -203,6 +203,7 @@ bool MainForm::closeRequested() {
 }
 
 void MainForm::sessionEnding() {
+    typing.stop();
     sys.tray.remove();
 }
 
@@ -229,6 +230,7 @@ void MainForm::showMessage(const std::string& text) {
 }
 
 void MainForm::exitProgram() {
+    typing.stop();
     sys.window.hide();
     if (const WindowId video = findVideoWindow(sys)) {
         sys.windows.placeTopmost(video, false);

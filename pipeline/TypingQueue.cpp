@@ -65,6 +65,13 @@ void TypingQueue::tick() {
     run();
 }
 
+void TypingQueue::stop() {
+    timer_.setEnabled(false);
+    steps_.clear();
+    if (saved_ && clipboard_.changeCount() == pastedChange_) clipboard_.restore(*saved_);
+    saved_.reset();
+}
+
 void TypingQueue::run() {
     while (!steps_.empty()) {
         TypingStep& step = steps_.front();

@@ -47,6 +47,8 @@ class TypingQueue {
     void add(std::vector<TypingStep> steps);
     void tick();
     size_t waiting() const { return steps_.size(); }
+    // The program ends: what waits is dropped, and a pasted text leaves the clipboard.
+    void stop();
 
   private:
     void run();

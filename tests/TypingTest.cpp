@@ -254,6 +254,23 @@ TEST_F(TypingTest, PasteModeKeepsANewerCopyAndTypesWhenTheClipboardIsHeld) {
     EXPECT_EQ(typed().back(), "typed") << "as Unicode keys, no Ctrl+V";
 }
 
+TEST_F(TypingTest, ExitDuringAPasteLeavesTheUsersClipboardAndTypesNothingMore) {
+    Options o;
+    o.typeMode = TypeMode::Paste;
+    o.keyDelayMs = 100;
+    MainForm& f = running(o);
+    f.o1.setSelected(true);
+    fx.clipboard.text = "the user's";
+    scan("QR-Code:one");
+    scan("QR-Code:two");
+    f.bend.click();
+    EXPECT_EQ(fx.clipboard.text, "the user's");
+    const size_t sent = fx.keyboard.batches.size();
+    advance(5000);
+    EXPECT_EQ(fx.keyboard.batches.size(), sent);
+    EXPECT_TRUE(fx.lifecycle.quitted);
+}
+
 TEST_F(TypingTest, TypingOffOrNoSuffixOptionTypesNothingWhateverTheMode) {
     Options o;
     o.typeMode = TypeMode::Paste;
