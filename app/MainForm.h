@@ -11,6 +11,7 @@
 #include "pipeline/ResultPoll.h"
 #include "pipeline/TypingQueue.h"
 #include "platform/Controls.h"
+#include "platform/FormEvents.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
 #include "settings/Options.h"
@@ -26,26 +27,22 @@ inline constexpr int kPanelTop = 480;
 inline constexpr uint32_t kColourKey = 0x00585858;
 inline constexpr const char* kAppTitle = "Tolvira";
 
-class MainForm {
+class MainForm final : public FormEvents {
   public:
     explicit MainForm(Services& services);
     MainForm(const MainForm&) = delete;
     MainForm& operator=(const MainForm&) = delete;
 
-    // Events from the backend.
-    void load();
-    // A request to close the window: it is hidden instead. Returns false (the close is refused).
-    bool closeRequested();
-    // Windows ends the session: let it, and take the tray icon away.
-    void sessionEnding();
-    // Explorer was restarted and forgot the icon.
-    void taskbarCreated();
-    // A notification from the tray icon, with the mouse message that happened over it.
-    void trayNotification(uint32_t mouseMessage);
-    // A mouse button pressed on the window's body.
-    void bodyPressed();
-    // Something was dropped on CodeList; files is empty when the drop held no file list.
-    void codeListDrop(const std::vector<std::string>& files);
+    void load() override;
+    // The window is hidden instead of closed.
+    void closeRequested() override;
+    // Lets the session end, taking the tray icon away.
+    void sessionEnding() override;
+    void taskbarCreated() override;
+    void trayNotification(uint32_t mouseMessage) override;
+    void bodyPressed() override;
+    // A drop on CodeList.
+    void listDrop(const std::vector<std::string>& files) override;
 
     // The title text made from the version: "Tolvira 2.8".
     std::string titleText() const;
@@ -57,66 +54,67 @@ class MainForm {
     // The scan-control options, loaded at start-up and set by the "更多设置" panel.
     Options options;
 
+    // A control is declared here and given its place in layOut(); nothing else lists it.
     // Main window.
-    Label wt;
-    Label bclose;
-    ListBox CodeList;
-    ListBox delist;
-    Label bp;
-    Label bset;
-    Label bhelp;
-    Label bend;
+    Label wt{"wt", {0, 65, 3735, 255}, kAppTitle};
+    Label bclose{"bclose", {3360, 0, 375, 375}, ""};
+    ListBox CodeList{"CodeList", {120, 600, 3525, 3090}, true};
+    ListBox delist{"delist", {120, 3480, 3525, 210}, false};
+    Label bp{"bp", {240, 3900, 855, 255}, "停止扫码"};
+    Label bset{"bset", {2280, 3900, 360, 300}, "设置"};
+    Label bhelp{"bhelp", {2760, 3900, 360, 300}, "帮助"};
+    Label bend{"bend", {3240, 3900, 360, 300}, "退出"};
 
     // Help panel.
-    Control fhelp;
-    Control Image1;
-    Label Label3;
-    Label help;
-    Label hs;
+    Control fhelp{ControlKind::Panel, "fhelp", {7920, 2280, 3525, 3300}, "", false};
+    Control Image1{ControlKind::Image, "Image1", {750, 240, 1980, 1980}};
+    Label Label3{"Label3", {405, 2400, 2775, 495}, "请将摄像头对准以上图案 调节焦到清晰位置"};
+    Label help{"help", {2160, 2640, 1095, 255}, "无法识别？"};
+    Label hs{"hs", {0, 3000, 3555, 255}, "成功", false};
 
     // Settings panel.
-    Control Fset;
-    Label TCCam;
-    Label restart;
-    CheckBox Check1;
-    CheckBox Check2;
-    CheckBox Check3;
-    CheckBox Check4;
-    Control Shape1;
-    Label Label2;
-    OptionButton o0;
-    OptionButton o1;
-    OptionButton o2;
-    Control setok;
-    Label more;
+    Control Fset{ControlKind::Panel, "Fset", {3960, 360, 3525, 3300}, "", false};
+    Label TCCam{"TCCam", {120, 120, 3255, 240}, "-"};
+    Label restart{"restart", {2640, 145, 735, 255}, "[初始化]"};
+    CheckBox Check1{"Check1", {120, 480, 1935, 255}, "自动输入条码内容"};
+    CheckBox Check2{"Check2", {120, 840, 2415, 255}, "将条码内容复制到粘贴板"};
+    CheckBox Check3{"Check3", {120, 1200, 3375, 255}, "显示视频窗口"};
+    CheckBox Check4{"Check4", {120, 1560, 2775, 255}, "开机时启动程序"};
+    Control Shape1{ControlKind::Shape, "Shape1", {120, 2040, 3255, 495}};
+    Label Label2{"Label2", {240, 2175, 855, 255}, "自动完成"};
+    OptionButton o0{"o0", {1000, 2160, 615, 255}, "无"};
+    OptionButton o1{"o1", {1500, 2160, 1035, 255}, "[Enter]"};
+    OptionButton o2{"o2", {2520, 2160, 825, 255}, "[Tab]"};
+    Control setok{ControlKind::Button, "setok", {1080, 2760, 1455, 375}, "确定"};
+    Label more{"more", {2640, 2820, 735, 255}, "更多设置"};
 
     // "更多设置" panel.
-    Control Fmore;
-    Label Label4;
-    EditBox trescan;
-    Label Label5;
-    EditBox tkeydelay;
-    Label Label6;
-    OptionButton m0;
-    OptionButton m1;
-    OptionButton m2;
-    Label Label7;
-    EditBox tprefix;
-    Label Label8;
-    EditBox tsuffix;
-    Label Label9;
-    EditBox tcamera;
-    CheckBox Check5;
-    CheckBox Check6;
-    Label Label10;
-    Control moreok;
+    Control Fmore{ControlKind::Panel, "Fmore", {3960, 360, 3525, 3300}, "", false};
+    Label Label4{"Label4", {120, 165, 1620, 255}, "相同条码间隔(秒)"};
+    EditBox trescan{"trescan", {1800, 150, 855, 270}, 4};
+    Label Label5{"Label5", {120, 465, 1620, 255}, "按键间隔(毫秒)"};
+    EditBox tkeydelay{"tkeydelay", {1800, 450, 855, 270}, 4};
+    Label Label6{"Label6", {120, 765, 855, 255}, "输入方式"};
+    OptionButton m0{"m0", {1000, 750, 1000, 255}, "Unicode"};
+    OptionButton m1{"m1", {2000, 750, 660, 255}, "按键"};
+    OptionButton m2{"m2", {2700, 750, 660, 255}, "粘贴"};
+    Label Label7{"Label7", {120, 1065, 1620, 255}, "前缀"};
+    EditBox tprefix{"tprefix", {1800, 1050, 1575, 270}, static_cast<int>(kMaxAffixCharacters)};
+    Label Label8{"Label8", {120, 1365, 1620, 255}, "后缀"};
+    EditBox tsuffix{"tsuffix", {1800, 1350, 1575, 270}, static_cast<int>(kMaxAffixCharacters)};
+    Label Label9{"Label9", {120, 1665, 1620, 255}, "摄像头"};
+    EditBox tcamera{"tcamera", {1800, 1650, 855, 270}, 1};
+    CheckBox Check5{"Check5", {120, 1950, 3255, 255}, "识别提示音"};
+    CheckBox Check6{"Check6", {120, 2250, 3255, 255}, "记录时间(history.csv)"};
+    Label Label10{"Label10", {120, 2550, 3255, 255}, "摄像头、提示音在重启或[初始化]后生效"};
+    Control moreok{ControlKind::Button, "moreok", {1080, 2850, 1455, 375}, "确定"};
 
-    Timer GetCode;
-    Timer CheckIRMLoad;
-    Timer DelayLoad;
-    Timer ReadP;
-    Timer Trestart;
-    Timer TypeKeys;  // the typing queue's pauses and retries
+    Timer GetCode{"GetCode", 100, true};
+    Timer CheckIRMLoad{"CheckIRMLoad", 2000, true, "0"};
+    Timer DelayLoad{"DelayLoad", 1, false};
+    Timer ReadP{"ReadP", 1500, false};
+    Timer Trestart{"Trestart", 1000, false};
+    Timer TypeKeys{"TypeKeys", kHeldKeysRetryMs, false};  // the typing queue's pauses and retries
 
     // The last line read from bar.dat, or the self-test line the help panel puts here.
     ResultLine LastBar;
@@ -129,8 +127,8 @@ class MainForm {
     // An accepted code into history.csv, when the option asks for it.
     void recordHistory(CodeSource source, const ResultLine& line);
 
-    // Every control and timer, for a backend to mirror.
-    std::vector<Control*> controls();
+    // Every control, each panel before its children, and every timer, for a backend to mirror.
+    std::vector<Control*> controls() const;
     std::vector<Timer*> timers();
 
     // The result files, in the program folder.
@@ -140,6 +138,9 @@ class MainForm {
     void exitProgram();
     void layOut();
     void wireEvents();
+
+    // The controls placed directly on the window, in the order they are stacked.
+    std::vector<Control*> onWindow_;
 };
 
 }  // namespace tolvira

@@ -14,7 +14,7 @@ foreach(tool tolvira_demo_camera tolvira_trivial_window)
   set_target_properties(${tool} PROPERTIES WIN32_EXECUTABLE TRUE
                         RUNTIME_OUTPUT_DIRECTORY ${TOLVIRA_DEMO_TOOLS})
 endforeach()
-target_link_libraries(tolvira_demo_camera PRIVATE tolvira_tool_win32 user32 gdi32)
+target_link_libraries(tolvira_demo_camera PRIVATE tolvira_win32 user32 gdi32)
 
 if(NOT TOLVIRA_E2E OR NOT TOLVIRA_WINE OR NOT TOLVIRA_WINESERVER OR NOT TOLVIRA_XVFB
    OR NOT TOLVIRA_OPENBOX)

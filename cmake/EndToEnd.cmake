@@ -22,32 +22,21 @@ if(NOT CMAKE_CROSSCOMPILING)
   return()
 endif()
 
-# The program's own text conversion and argument quoting, for the tools to share.
-add_library(tolvira_tool_win32 STATIC
-  platform/win32/Text.cpp platform/win32/Win32Children.cpp platform/win32/Win32Files.cpp)
-target_compile_definitions(tolvira_tool_win32 PRIVATE
-  UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_include_directories(tolvira_tool_win32 PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(tolvira_tool_win32 PUBLIC tolvira_core)
-tolvira_warnings(tolvira_tool_win32)
-
 tolvira_test_tool(tolvira_scripted_camera OUTPUT_NAME zbarcam
                   SOURCES tests/engines/ScriptedCamera.cpp)
-target_link_libraries(tolvira_scripted_camera PRIVATE tolvira_tool_win32)
+target_link_libraries(tolvira_scripted_camera PRIVATE tolvira_win32)
 tolvira_test_tool(tolvira_image_shim UNICODE OUTPUT_NAME zbarimg
                   SOURCES tests/engines/ImageShim.cpp)
-target_link_libraries(tolvira_image_shim PRIVATE tolvira_tool_win32)
+target_link_libraries(tolvira_image_shim PRIVATE tolvira_win32)
 tolvira_test_tool(tolvira_probe UNICODE OUTPUT_NAME probe SOURCES tests/e2e/Probe.cpp)
-target_link_libraries(tolvira_probe PRIVATE tolvira_tool_win32 user32 advapi32)
+target_link_libraries(tolvira_probe PRIVATE tolvira_win32 user32 advapi32)
 tolvira_test_tool(tolvira_target_edit UNICODE OUTPUT_NAME TargetEdit
                   SOURCES tests/e2e/TargetEdit.cpp)
 target_link_libraries(tolvira_target_edit PRIVATE user32)
 
 # Not a test: prints what the engine status tick's platform work costs (measure_tick_cost.sh).
-tolvira_test_tool(tolvira_tick_cost UNICODE OUTPUT_NAME tick-cost
-                  SOURCES tests/e2e/TickCost.cpp platform/win32/Text.cpp
-                          platform/win32/Win32OtherWindows.cpp platform/win32/Win32Processes.cpp)
-target_link_libraries(tolvira_tick_cost PRIVATE tolvira_core user32 ole32 oleaut32 wbemuuid)
+tolvira_test_tool(tolvira_tick_cost UNICODE OUTPUT_NAME tick-cost SOURCES tests/e2e/TickCost.cpp)
+target_link_libraries(tolvira_tick_cost PRIVATE tolvira_win32 oleaut32 wbemuuid)
 
 if(NOT TOLVIRA_E2E)
   return()

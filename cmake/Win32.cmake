@@ -1,29 +1,32 @@
 # Windows: Tolvira.exe, and (cross-built) the engines and end-to-end tests run under Wine.
-# The services over API calls; their unit tests under Wine build them too.
-set(TOLVIRA_WIN32_SERVICE_SOURCES
-  platform/win32/Win32Children.cpp
-  platform/win32/Win32Clipboard.cpp
-  platform/win32/Win32Clock.cpp
-  platform/win32/Win32Files.cpp
-  platform/win32/Win32Keyboard.cpp
-  platform/win32/Win32OtherWindows.cpp
-  platform/win32/Win32Processes.cpp
-  platform/win32/Win32Registry.cpp
-  platform/win32/Win32TextCodec.cpp
-)
-
-add_executable(Tolvira WIN32
+# The whole backend but the entry point: the program, its Windows-side tests and the test
+# tools all build on it.
+add_library(tolvira_win32 STATIC
   platform/win32/ControlMirror.cpp
   platform/win32/DropTarget.cpp
   platform/win32/MainWindow.cpp
   platform/win32/Text.cpp
   platform/win32/TimerMirror.cpp
-  platform/win32/WinMain.cpp
-  ${TOLVIRA_WIN32_SERVICE_SOURCES}
+  platform/win32/Win32Children.cpp
+  platform/win32/Win32Clipboard.cpp
+  platform/win32/Win32Clock.cpp
+  platform/win32/Win32Dialogs.cpp
+  platform/win32/Win32Files.cpp
+  platform/win32/Win32Keyboard.cpp
+  platform/win32/Win32Lifecycle.cpp
+  platform/win32/Win32OtherWindows.cpp
+  platform/win32/Win32Processes.cpp
+  platform/win32/Win32Registry.cpp
+  platform/win32/Win32TextCodec.cpp
+  platform/win32/Win32Tray.cpp
 )
-target_link_libraries(Tolvira PRIVATE tolvira_core
+target_link_libraries(tolvira_win32 PUBLIC tolvira_core
   user32 gdi32 shell32 ole32 comctl32 uxtheme version)
-target_compile_definitions(Tolvira PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_compile_definitions(tolvira_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+tolvira_warnings(tolvira_win32)
+
+add_executable(Tolvira WIN32 platform/win32/WinMain.cpp)
+target_link_libraries(Tolvira PRIVATE tolvira_win32)
 tolvira_warnings(Tolvira)
 if(MINGW)
   target_link_options(Tolvira PRIVATE -municode -static)

@@ -23,15 +23,8 @@ tolvira_warnings(echo_args)
 
 file(GLOB TOLVIRA_WIN32_TEST_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/tests/win32/*Test.cpp)
-add_executable(tolvira_win32_tests
-  ${TOLVIRA_WIN32_TEST_SOURCES}
-  platform/win32/Text.cpp
-  ${TOLVIRA_WIN32_SERVICE_SOURCES}
-)
-target_include_directories(tolvira_win32_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_compile_definitions(tolvira_win32_tests
-  PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-target_link_libraries(tolvira_win32_tests PRIVATE tolvira_core gtest_main)
+add_executable(tolvira_win32_tests ${TOLVIRA_WIN32_TEST_SOURCES})
+target_link_libraries(tolvira_win32_tests PRIVATE tolvira_win32 gtest_main)
 target_link_options(tolvira_win32_tests PRIVATE -static)
 tolvira_warnings(tolvira_win32_tests)
 add_dependencies(tolvira_win32_tests echo_args)

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "app/MainForm.h"
 #include "engine/ProcessCheck.h"
@@ -33,8 +34,24 @@ void placeVideoWindow(MainForm& form, WindowId video) {
 
 }  // namespace
 
+WindowId findVideoWindow(OtherWindows& windows, Processes& processes) {
+    const std::vector<TitledWindow> titled = windows.titled(kVideoTitle);
+    if (titled.empty()) return 0;  // spares the process list on most ticks
+    const auto running = processes.list();
+    if (!running) return 0;
+    for (const TitledWindow& candidate : titled) {
+        for (const ProcessEntry& process : *running) {
+            if (process.pid == candidate.pid &&
+                sameNameIgnoringCase(process.exeName, kCameraEngine)) {
+                return candidate.window;
+            }
+        }
+    }
+    return 0;
+}
+
 WindowId findVideoWindow(Services& sys) {
-    return sys.windows.find(kVideoTitle, kCameraEngine);
+    return findVideoWindow(sys.windows, sys.processes);
 }
 
 int EngineState(Services& sys) {

@@ -10,6 +10,7 @@ class MainForm;
 int EngineState(Services& sys);
 
 // The camera engine's own video window; a "ZBar" window of another program never counts.
+WindowId findVideoWindow(OtherWindows& windows, Processes& processes);
 WindowId findVideoWindow(Services& sys);
 
 void CheckIRMLoadTick(MainForm& form);

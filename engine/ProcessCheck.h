@@ -13,6 +13,4 @@ bool IsProcessRunning(Processes& processes, const std::string& exeName);
 // ended doesn't stop the others. Returns how many were ended.
 int EndProcesses(Processes& processes, const std::string& exeName);
 
-bool sameNameIgnoringCase(const std::string& a, const std::string& b);
-
 }  // namespace tolvira

@@ -2,53 +2,11 @@
 
 #include <optional>
 
+#include "pipeline/Utf8.h"
+
 namespace tolvira {
 
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-struct Decoded {
-    char32_t codePoint;
-    size_t length;  // bytes consumed
-};
-
-// One code point at the start of bytes (not empty). An ill-formed sequence consumes its
-// longest well-formed beginning, or one byte, and yields U+FFFD.
-Decoded decodeOne(std::string_view bytes) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) return {lead, 1};
-
-    size_t length = 0;
-    char32_t value = 0;
-    unsigned char low = 0x80;   // the range of the second byte, which rules out overlong
-    unsigned char high = 0xBF;  // forms, surrogates and values past U+10FFFF
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return {kReplacement, 1};
-    }
-    for (size_t i = 1; i < length; ++i) {
-        if (i >= bytes.size()) return {kReplacement, i};
-        const unsigned char next = byte(i);
-        const bool fits = i == 1 ? (next >= low && next <= high) : (next >= 0x80 && next <= 0xBF);
-        if (!fits) return {kReplacement, i};
-        value = (value << 6) | (next & 0x3F);
-    }
-    return {value, length};
-}
 
 void appendUtf16(std::u16string& out, char32_t cp) {
     if (cp < 0x10000) {
@@ -123,7 +81,7 @@ std::u16string utf16FromUtf8(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     while (!text.empty()) {
-        const Decoded d = decodeOne(text);
+        const Utf8Step d = decodeUtf8(text);
         appendUtf16(out, d.codePoint);
         text.remove_prefix(d.length);
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "pipeline/Utf8.h"
 #include "platform/Services.h"
 
 namespace tolvira {
@@ -24,7 +25,5 @@ std::optional<std::string_view> codeTextOf(std::string_view line);
 
 // The line with every CR and LF removed.
 std::string withoutLineBreaks(std::string_view line);
-
-bool isValidUtf8(std::string_view bytes);
 
 }  // namespace tolvira

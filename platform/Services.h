@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolvira {
@@ -154,12 +155,17 @@ class Clock {
 
 using WindowId = uintptr_t;  // 0: no window
 
+struct TitledWindow {
+    WindowId window = 0;
+    uint32_t pid = 0;  // of the process that made it
+    bool operator==(const TitledWindow&) const = default;
+};
+
 class OtherWindows {
   public:
     virtual ~OtherWindows() = default;
-    // A top-level window titled exactly `title` that belongs to a process whose executable
-    // name is `ownerExe` (letter case ignored); 0 when there is none.
-    virtual WindowId find(const std::string& title, const std::string& ownerExe) = 0;
+    // Every top-level window titled exactly `title`, whichever program it belongs to.
+    virtual std::vector<TitledWindow> titled(const std::string& title) = 0;
     virtual void removeCloseCommand(WindowId window) = 0;
     // Topmost, position and size kept, and shown or hidden.
     virtual void placeTopmost(WindowId window, bool show) = 0;
@@ -171,7 +177,6 @@ class FormWindow {
     virtual ~FormWindow() = default;
     virtual void show() = 0;
     virtual void hide() = 0;
-    virtual bool visible() const = 0;
     virtual void restoreAndActivate() = 0;
     virtual void setSize(int widthTwips, int heightTwips) = 0;
     virtual void setColourKey(uint32_t colorref) = 0;
@@ -238,5 +243,9 @@ struct Services {
 
 // `name` in `folder`, with one backslash between them.
 std::string inFolder(const std::string& folder, const std::string& name);
+
+// The one comparison of names (of programs, files, setting words) that ignores letter case:
+// only ASCII letters have a case here.
+bool sameNameIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace tolvira

@@ -30,13 +30,6 @@ std::optional<bool> nonZeroNumber(std::string_view text) {
     return text.find_first_not_of('0') != std::string_view::npos;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 }  // namespace
 
 std::optional<int> checkStateFromText(std::string_view text) {
@@ -47,8 +40,8 @@ std::optional<int> checkStateFromText(std::string_view text) {
 
 std::optional<bool> optionStateFromText(std::string_view text) {
     const std::string_view word = trimBlanks(text);
-    if (equalsIgnoringCase(word, "True")) return true;
-    if (equalsIgnoringCase(word, "False")) return false;
+    if (sameNameIgnoringCase(word, "True")) return true;
+    if (sameNameIgnoringCase(word, "False")) return false;
     return nonZeroNumber(word);
 }
 

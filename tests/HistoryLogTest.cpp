@@ -61,7 +61,7 @@ TEST_F(HistoryTest, AnExistingFileGetsNoSecondMark) {
 
 TEST_F(HistoryTest, PictureCodesAreRecordedAsPictures) {
     MainForm& f = running();
-    f.codeListDrop({"D:\\photo.png"});
+    f.listDrop({"D:\\photo.png"});
     fx.files.put("C:\\Scan\\bar2.dat", "QR-Code:pic:1\r\n");
     fx.processes.processes.clear();
     advance(1500);

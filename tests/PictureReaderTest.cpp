@@ -12,7 +12,7 @@ constexpr const char* kPicture = "D:\\photo.png";
 
 class PictureReaderTest : public FormTest {
   protected:
-    void drop(const Texts& files) { form().codeListDrop(files); }
+    void drop(const Texts& files) { form().listDrop(files); }
     // The image engine writes its output and ends.
     void engineFinishes(const Bytes& output) {
         fx.files.write(kBar2Dat, output);

@@ -1,4 +1,4 @@
-#include "app/TrayMessage.h"
+#include "platform/TrayMessage.h"
 
 #include <gtest/gtest.h>
 

@@ -210,15 +210,12 @@ std::optional<LayoutKey> FakeKeyboard::layoutKey(char16_t unit) {
     return it->second;
 }
 
-WindowId FakeOtherWindows::find(const std::string& title, const std::string& ownerExe) {
-    auto lower = [](std::string s) {
-        for (char& c : s) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-        return s;
-    };
+std::vector<TitledWindow> FakeOtherWindows::titled(const std::string& title) {
+    std::vector<TitledWindow> found;
     for (const auto& [id, w] : windows) {
-        if (w.title == title && lower(w.ownerExe) == lower(ownerExe)) return id;
+        if (w.title == title) found.push_back({id, w.pid});
     }
-    return 0;
+    return found;
 }
 
 void FakeOtherWindows::removeCloseCommand(WindowId window) {
@@ -233,7 +230,11 @@ void FakeOtherWindows::placeTopmost(WindowId window, bool show) {
 }
 
 WindowId FakeOtherWindows::open(const std::string& title, const std::string& ownerExe) {
-    windows[nextId_] = {title, ownerExe};
+    const auto owner = std::find_if(processes_.processes.begin(), processes_.processes.end(),
+                                    [&](const ProcessEntry& p) { return p.exeName == ownerExe; });
+    const uint32_t pid =
+        owner != processes_.processes.end() ? owner->pid : processes_.add(ownerExe);
+    windows[nextId_] = {title, ownerExe, pid};
     return nextId_++;
 }
 

@@ -135,24 +135,29 @@ class FakeKeyboard : public Keyboard {
     const FakeClock& clock_;
 };
 
+// Every window belongs to a process of the fake process list.
 class FakeOtherWindows : public OtherWindows {
   public:
-    WindowId find(const std::string& title, const std::string& ownerExe) override;
+    explicit FakeOtherWindows(FakeProcesses& processes) : processes_(processes) {}
+    std::vector<TitledWindow> titled(const std::string& title) override;
     void removeCloseCommand(WindowId window) override;
     void placeTopmost(WindowId window, bool show) override;
 
     struct Window {
         std::string title;
         std::string ownerExe;
+        uint32_t pid = 0;
         bool visible = true;
         bool topmost = false;
         bool hasClose = true;
     };
+    // A window of the running process of that name, which is started when none runs.
     WindowId open(const std::string& title, const std::string& ownerExe);
     void close(WindowId window);
     std::map<WindowId, Window> windows;
 
   private:
+    FakeProcesses& processes_;
     WindowId nextId_ = 0x1000;
 };
 
@@ -160,7 +165,6 @@ class FakeFormWindow : public FormWindow {
   public:
     void show() override;
     void hide() override;
-    bool visible() const override { return shown; }
     void restoreAndActivate() override;
     void setSize(int widthTwips, int heightTwips) override;
     void setColourKey(uint32_t colorref) override;
@@ -228,7 +232,7 @@ struct FakePlatform {
     FakeRegistry registry;
     FakeClipboard clipboard;
     FakeKeyboard keyboard{clock};
-    FakeOtherWindows windows;
+    FakeOtherWindows windows{processes};
     FakeFormWindow window;
     FakeTray tray{window.calls};
     FakeDialogs dialogs{window};

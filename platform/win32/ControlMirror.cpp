@@ -4,7 +4,9 @@
 #include <uxtheme.h>
 
 #include <algorithm>
+#include <vector>
 
+#include "platform/win32/ControlName.h"
 #include "platform/win32/Text.h"
 
 namespace tolvira::win32 {
@@ -33,13 +35,6 @@ Font makeFont(const Style& style) {
 
 }  // namespace
 
-WindowClass::WindowClass(HINSTANCE instance, const WNDCLASSEXW& description)
-    : instance_(instance), atom_(RegisterClassExW(&description)) {}
-
-WindowClass::~WindowClass() {
-    if (atom_) UnregisterClassW(MAKEINTATOM(atom_), instance_);
-}
-
 ControlMirror::ControlMirror(Control& control, HWND parent, int id, Backdrop backdrop,
                              const MirrorResources& resources)
     : control_(control),
@@ -47,9 +42,12 @@ ControlMirror::ControlMirror(Control& control, HWND parent, int id, Backdrop bac
       resources_(resources),
       font_(makeFont(control.style)),
       back_(control.style.back ? CreateSolidBrush(*control.style.back) : nullptr),
-      window_(create(parent, id)) {
+      window_(create(parent, id)),
+      name_(GlobalAddAtomW(widen(control.name()).c_str())) {
     const HWND window = handle();
     SetPropW(window, kMirrorProperty, this);
+    SetPropW(window, kControlNameProperty,
+             reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(name_.get())));
     // Later controls lie above earlier ones, so a label drawn over another shows on top.
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -82,6 +80,7 @@ ControlMirror::ControlMirror(Control& control, HWND parent, int id, Backdrop bac
 ControlMirror::~ControlMirror() {
     control_.attach(nullptr);
     RemovePropW(handle(), kMirrorProperty);
+    RemovePropW(handle(), kControlNameProperty);
 }
 
 HWND ControlMirror::create(HWND parent, int id) {

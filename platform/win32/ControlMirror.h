@@ -5,73 +5,11 @@
 
 #include <functional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/Controls.h"
+#include "platform/win32/Handle.h"
 
 namespace tolvira::win32 {
-
-// Owns a GDI object: a font, a brush or a bitmap.
-template <class T>
-class GdiObject {
-  public:
-    GdiObject() = default;
-    explicit GdiObject(T object) : object_(object) {}
-    ~GdiObject() {
-        if (object_) DeleteObject(object_);
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    GdiObject(GdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        std::swap(object_, other.object_);
-        return *this;
-    }
-    T get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-
-  private:
-    T object_ = nullptr;
-};
-
-using Font = GdiObject<HFONT>;
-using Brush = GdiObject<HBRUSH>;
-using Bitmap = GdiObject<HBITMAP>;
-
-// Owns a window.
-class Window {
-  public:
-    Window() = default;
-    explicit Window(HWND window) : window_(window) {}
-    ~Window() {
-        if (window_) DestroyWindow(window_);
-    }
-    Window(const Window&) = delete;
-    Window& operator=(const Window&) = delete;
-    Window(Window&& other) noexcept : window_(std::exchange(other.window_, nullptr)) {}
-    Window& operator=(Window&& other) noexcept {
-        std::swap(window_, other.window_);
-        return *this;
-    }
-    HWND get() const { return window_; }
-
-  private:
-    HWND window_ = nullptr;
-};
-
-// A registered window class, unregistered again at the end.
-class WindowClass {
-  public:
-    WindowClass(HINSTANCE instance, const WNDCLASSEXW& description);
-    ~WindowClass();
-    WindowClass(const WindowClass&) = delete;
-    WindowClass& operator=(const WindowClass&) = delete;
-
-  private:
-    HINSTANCE instance_;
-    ATOM atom_;
-};
 
 // Paints what lies under a child, given as a rectangle of the parent's client area, into the
 // child's device context at 0,0.
@@ -127,6 +65,7 @@ class ControlMirror final : public ControlView {
     Brush back_;
     Window window_;
     Window tooltip_;
+    GlobalAtom name_;
 };
 
 }  // namespace tolvira::win32

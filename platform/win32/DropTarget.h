@@ -11,20 +11,6 @@
 
 namespace tolvira::win32 {
 
-// OLE for the calling thread, for as long as this lives.
-class OleSession {
-  public:
-    OleSession() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
-    ~OleSession() {
-        if (ok_) OleUninitialize();
-    }
-    OleSession(const OleSession&) = delete;
-    OleSession& operator=(const OleSession&) = delete;
-
-  private:
-    bool ok_;
-};
-
 class DropTarget final : public IDropTarget {
   public:
     using Handler = std::function<void(const std::vector<std::string>& files)>;

@@ -4,11 +4,7 @@
 #include <windowsx.h>
 
 #include <cstdlib>
-#include <cstring>
 
-#include "app/MainForm.h"
-#include "app/TrayMessage.h"
-#include "platform/win32/ControlIds.h"
 #include "platform/win32/Text.h"
 
 #include "resources/resource.h"
@@ -18,7 +14,6 @@ namespace tolvira::win32 {
 namespace {
 
 constexpr const wchar_t* kWindowClass = L"Tolvira";
-constexpr const wchar_t* kInstanceName = L"Tolvira.SingleInstance";
 // Where the window first shows, in pixels from the screen's top-left corner.
 constexpr int kFirstLeft = 200;
 constexpr int kFirstTop = 150;
@@ -69,24 +64,6 @@ bool initCommonControls() {
     return InitCommonControlsEx(&classes) != FALSE;
 }
 
-// A memory device context holding one bitmap, for copying from it.
-class BitmapDc {
-  public:
-    BitmapDc(HDC like, HBITMAP bitmap)
-        : dc_(CreateCompatibleDC(like)), previous_(SelectObject(dc_, bitmap)) {}
-    ~BitmapDc() {
-        SelectObject(dc_, previous_);
-        DeleteDC(dc_);
-    }
-    BitmapDc(const BitmapDc&) = delete;
-    BitmapDc& operator=(const BitmapDc&) = delete;
-    HDC get() const { return dc_; }
-
-  private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
 }  // namespace
 
 bool PressTimes::press(DWORD time, POINT at) {
@@ -99,7 +76,7 @@ bool PressTimes::press(DWORD time, POINT at) {
     return doubled;
 }
 
-MainWindow::MainWindow(HINSTANCE instance)
+MainWindow::MainWindow(HINSTANCE instance, const std::string& title)
     : instance_(instance),
       icon_(loadIcon(instance, GetSystemMetrics(SM_CXICON))),
       smallIcon_(loadIcon(instance, GetSystemMetrics(SM_CXSMICON))),
@@ -109,31 +86,16 @@ MainWindow::MainWindow(HINSTANCE instance)
                   windowClass(instance, ControlMirror::kPanelClass, ControlMirror::panelProc)),
       skin_(loadBitmap(instance, IDB_SKIN)),
       testPattern_(loadBitmap(instance, IDB_TESTPATTERN)),
-      keyBrush_(CreateSolidBrush(kColourKey)),
       bodyBrush_(CreateSolidBrush(kBodyColour)),
-      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")),
-      window_(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, widen(kAppTitle).c_str(),
+      window_(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, widen(title).c_str(),
                               WS_POPUP | WS_CLIPCHILDREN, kFirstLeft, kFirstTop, 0, 0, nullptr,
-                              nullptr, instance, this)) {
+                              nullptr, instance, this)),
+      tray_(handle(), smallIcon_, title) {
     initCommonControls();
-    fillTrayRecord();
 }
 
 MainWindow::~MainWindow() {
     detach();
-}
-
-void MainWindow::fillTrayRecord() {
-    // The same record for every add and delete, so the deletes find the icon.
-    tray_.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    tray_.hWnd = handle();
-    tray_.uID = static_cast<UINT>(reinterpret_cast<uintptr_t>(smallIcon_));
-    tray_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    tray_.uCallbackMessage = WM_MOUSEMOVE;
-    tray_.hIcon = smallIcon_;
-    constexpr size_t kTipLength = 64;
-    std::memset(tray_.szTip, ' ', kTipLength);
-    std::memcpy(tray_.szTip, kAppTitle, std::strlen(kAppTitle) + 1);
 }
 
 ControlMirror* MainWindow::mirrorOf(const Control& control) const {
@@ -143,26 +105,27 @@ ControlMirror* MainWindow::mirrorOf(const Control& control) const {
     return nullptr;
 }
 
-void MainWindow::attach(MainForm& form) {
-    form_ = &form;
+void MainWindow::attach(const FormParts& form) {
+    events_ = &form.events;
     const MirrorResources resources{instance_, hand_, testPattern_.get()};
     const Backdrop skin = [this](HDC dc, const RECT& area) { paintSkin(dc, area); };
-    // Panels come before their children in the form's list.
-    for (Control* control : form.controls()) {
+    for (Control* control : form.controls) {
         const ControlMirror* panel = control->parent() ? mirrorOf(*control->parent()) : nullptr;
-        controls_.push_back(std::make_unique<ControlMirror>(
-            *control, panel ? panel->handle() : handle(), controlId(control->name()),
-            panel ? panel->childBackdrop() : skin, resources));
+        const int id = static_cast<int>(controls_.size()) + 1;
+        controls_.push_back(
+            std::make_unique<ControlMirror>(*control, panel ? panel->handle() : handle(), id,
+                                            panel ? panel->childBackdrop() : skin, resources));
     }
     UINT_PTR timerId = 1;
-    for (Timer* timer : form.timers()) {
+    for (Timer* timer : form.timers) {
         timers_.push_back(std::make_unique<TimerMirror>(*timer, handle(), timerId++));
     }
-    title_ = mirrorOf(form.wt);
+    title_ = mirrorOf(form.title);
     SetWindowSubclass(title_->handle(), titleProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    FormEvents& events = form.events;
     dropTarget_ = std::make_unique<DropTarget>(
-        mirrorOf(form.CodeList)->handle(),
-        [&form](const std::vector<std::string>& files) { form.codeListDrop(files); });
+        mirrorOf(form.dropList)->handle(),
+        [&events](const std::vector<std::string>& files) { events.listDrop(files); });
 }
 
 void MainWindow::detach() {
@@ -172,16 +135,7 @@ void MainWindow::detach() {
     timers_.clear();
     // Children before the panels that hold them.
     while (!controls_.empty()) controls_.pop_back();
-    form_ = nullptr;
-}
-
-int MainWindow::run() {
-    MSG message{};
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
+    events_ = nullptr;
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -211,28 +165,29 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         default:
             break;
     }
-    if (!form_) return DefWindowProcW(window, message, wParam, lParam);
+    if (!events_) return DefWindowProcW(window, message, wParam, lParam);
 
     LRESULT result = 0;
     if (ControlMirror::parentMessage(message, wParam, lParam, result)) return result;
-    if (message == taskbarCreated_) {
-        form_->taskbarCreated();
+    if (tray_.taskbarCreated(message)) {
+        events_->taskbarCreated();
+        return 0;
+    }
+    // Real mouse moves over the window carry no icon id.
+    if (const auto mouse = tray_.notification(message, wParam, lParam)) {
+        events_->trayNotification(*mouse);
         return 0;
     }
     switch (message) {
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            form_->bodyPressed();
+            events_->bodyPressed();
             return 0;
         case WM_XBUTTONDOWN:
-            form_->bodyPressed();
+            events_->bodyPressed();
             return TRUE;
         case WM_MOUSEMOVE:
-            // The tray icon's callback message; real mouse moves carry no icon id.
-            if (const auto mouse = decodeTrayMessage(wParam, lParam, tray_.uID)) {
-                form_->trayNotification(*mouse);
-            }
             return 0;
         case WM_TIMER:
             for (const auto& timer : timers_) {
@@ -240,15 +195,12 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             }
             return 0;
         case WM_CLOSE:
-            if (form_->closeRequested()) DestroyWindow(window);
-            return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
+            events_->closeRequested();
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;  // refusing would block the user's log-off
         case WM_ENDSESSION:
-            if (wParam) form_->sessionEnding();
+            if (wParam) events_->sessionEnding();
             return 0;
         default:
             return DefWindowProcW(window, message, wParam, lParam);
@@ -280,14 +232,14 @@ void MainWindow::titlePressed(UINT message) {
     if (left && titlePresses_.press(static_cast<DWORD>(GetMessageTime()), at)) {
         title_->control().doubleClick();
     } else {
-        form_->bodyPressed();
+        events_->bodyPressed();
     }
 }
 
 void MainWindow::paintSkin(HDC dc, const RECT& area) const {
     // The key colour everywhere the skin doesn't cover, so nothing is drawn there.
     const RECT whole{0, 0, area.right - area.left, area.bottom - area.top};
-    FillRect(dc, &whole, keyBrush_.get());
+    if (keyBrush_) FillRect(dc, &whole, keyBrush_.get());
     RECT skinRect{0, 0, kSkinWidth, kSkinHeight};
     BITMAP picture{};
     if (skin_ && GetObjectW(skin_.get(), sizeof picture, &picture)) {
@@ -313,10 +265,6 @@ void MainWindow::hide() {
     ShowWindow(handle(), SW_HIDE);
 }
 
-bool MainWindow::visible() const {
-    return IsWindowVisible(handle()) != FALSE;
-}
-
 void MainWindow::restoreAndActivate() {
     ShowWindow(handle(), SW_RESTORE);
     ShowWindow(handle(), SW_SHOW);
@@ -330,6 +278,7 @@ void MainWindow::setSize(int widthTwips, int heightTwips) {
 }
 
 void MainWindow::setColourKey(uint32_t colorref) {
+    keyBrush_.reset(CreateSolidBrush(colorref));
     SetWindowLongW(handle(), GWL_EXSTYLE, GetWindowLongW(handle(), GWL_EXSTYLE) | WS_EX_LAYERED);
     SetLayeredWindowAttributes(handle(), colorref, 100, LWA_COLORKEY);
 }
@@ -342,43 +291,6 @@ void MainWindow::setTopmost(bool topmost) {
 void MainWindow::beginDrag() {
     ReleaseCapture();
     SendMessageW(handle(), WM_SYSCOMMAND, kDragCommand, 0);
-}
-
-bool MainWindow::add() {
-    return Shell_NotifyIconA(NIM_ADD, &tray_) != FALSE;
-}
-
-bool MainWindow::remove() {
-    return Shell_NotifyIconA(NIM_DELETE, &tray_) != FALSE;
-}
-
-void MainWindow::message(const std::string& text) {
-    MessageBoxW(handle(), widen(text).c_str(), widen(kAppTitle).c_str(), MB_OK);
-}
-
-bool MainWindow::claimSingleInstance() {
-    const HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceName);
-    const DWORD error = GetLastError();
-    instanceMutex_ = UniqueHandle(mutex);
-    // Without a handle only a denied access tells of another instance (another user's).
-    if (!mutex) return error != ERROR_ACCESS_DENIED;
-    return error != ERROR_ALREADY_EXISTS;
-}
-
-void MainWindow::quit() {
-    ExitProcess(0);
-}
-
-void MainWindow::processPendingMessages() {
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
 }
 
 }  // namespace tolvira::win32

@@ -1,24 +1,22 @@
 #pragma once
 // The real main window: a borderless popup drawn by the skin picture, holding a child window
-// for every control of the form and a window timer for every timer. It forwards the user's
-// actions to MainForm and serves the form as its window, tray icon, dialogs and lifecycle.
+// for every control of the form and a window timer for every timer. It turns the messages it
+// receives into the form's events.
 #include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/Controls.h"
+#include "platform/FormEvents.h"
 #include "platform/Services.h"
+#include "platform/Timer.h"
 #include "platform/win32/ControlMirror.h"
 #include "platform/win32/DropTarget.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/TimerMirror.h"
-
-namespace tolvira {
-class MainForm;
-}
+#include "platform/win32/Win32Tray.h"
 
 namespace tolvira::win32 {
 
@@ -34,42 +32,37 @@ class PressTimes {
     POINT at_{};
 };
 
-class MainWindow final : public FormWindow, public TrayIcon, public Dialogs, public Lifecycle {
+// What the window mirrors and whom it tells.
+struct FormParts {
+    FormEvents& events;
+    std::vector<Control*> controls;  // each panel before its children
+    std::vector<Timer*> timers;
+    Control& title;     // a drag handle, whose double-click is timed here
+    Control& dropList;  // takes dropped files
+};
+
+class MainWindow final : public FormWindow {
   public:
-    explicit MainWindow(HINSTANCE instance);
+    MainWindow(HINSTANCE instance, const std::string& title);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
     HWND handle() const { return window_.get(); }
-    // Makes the form's controls and timers and starts forwarding events to the form.
-    void attach(MainForm& form);
+    Win32Tray& tray() { return tray_; }
+    // Makes the controls and timers and starts forwarding events.
+    void attach(const FormParts& form);
     // Takes them away again, before the form goes.
     void detach();
-    // The message loop, until the thread is told to quit.
-    int run();
 
     // FormWindow
     void show() override;
     void hide() override;
-    bool visible() const override;
     void restoreAndActivate() override;
     void setSize(int widthTwips, int heightTwips) override;
     void setColourKey(uint32_t colorref) override;
     void setTopmost(bool topmost) override;
     void beginDrag() override;
-
-    // TrayIcon
-    bool add() override;
-    bool remove() override;
-
-    // Dialogs
-    void message(const std::string& text) override;
-
-    // Lifecycle
-    bool claimSingleInstance() override;
-    void quit() override;
-    void processPendingMessages() override;
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -78,7 +71,6 @@ class MainWindow final : public FormWindow, public TrayIcon, public Dialogs, pub
     LRESULT handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void titlePressed(UINT message);
     void paintSkin(HDC dc, const RECT& area) const;
-    void fillTrayRecord();
     ControlMirror* mirrorOf(const Control& control) const;
 
     HINSTANCE instance_;
@@ -91,12 +83,10 @@ class MainWindow final : public FormWindow, public TrayIcon, public Dialogs, pub
     Bitmap testPattern_;
     Brush keyBrush_;
     Brush bodyBrush_;
-    UINT taskbarCreated_;
     Window window_;
-    NOTIFYICONDATAA tray_{};
-    UniqueHandle instanceMutex_;
+    Win32Tray tray_;
 
-    MainForm* form_ = nullptr;
+    FormEvents* events_ = nullptr;
     std::vector<std::unique_ptr<ControlMirror>> controls_;
     std::vector<std::unique_ptr<TimerMirror>> timers_;
     std::unique_ptr<DropTarget> dropTarget_;

@@ -49,33 +49,6 @@ UniqueHandle createOutput(const std::wstring& path) {
     }
 }
 
-// The attribute list that limits inheritance to the given handles.
-class InheritOnly {
-  public:
-    InheritOnly(HANDLE first, HANDLE second) : handles_{first, second} {
-        SIZE_T size = 0;
-        InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-        buffer_.resize(size);
-        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
-        if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
-        list_ = list;
-        ready_ = UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_,
-                                           sizeof handles_, nullptr, nullptr) != FALSE;
-    }
-    ~InheritOnly() {
-        if (list_) DeleteProcThreadAttributeList(list_);
-    }
-    InheritOnly(const InheritOnly&) = delete;
-    InheritOnly& operator=(const InheritOnly&) = delete;
-    LPPROC_THREAD_ATTRIBUTE_LIST get() const { return ready_ ? list_ : nullptr; }
-
-  private:
-    HANDLE handles_[2];
-    std::vector<char> buffer_;
-    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
-    bool ready_ = false;
-};
-
 }  // namespace
 
 std::wstring quoteArgument(const std::wstring& argument) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/win32/Handle.h"
 #include "platform/win32/Text.h"
 
 namespace tolvira::win32 {
@@ -10,40 +11,13 @@ namespace {
 constexpr int kOpenAttempts = 5;
 constexpr DWORD kPauseBetweenAttemptsMs = 10;
 
-class OpenedClipboard {
-  public:
-    explicit OpenedClipboard(HWND owner) {
-        for (int attempt = 0; attempt < kOpenAttempts && !open_; ++attempt) {
-            if (attempt > 0) Sleep(kPauseBetweenAttemptsMs);
-            open_ = OpenClipboard(owner) != FALSE;
-        }
+bool openClipboard(HWND owner) {
+    for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
+        if (attempt > 0) Sleep(kPauseBetweenAttemptsMs);
+        if (OpenClipboard(owner)) return true;
     }
-    ~OpenedClipboard() {
-        if (open_) CloseClipboard();
-    }
-    OpenedClipboard(const OpenedClipboard&) = delete;
-    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
-    explicit operator bool() const { return open_; }
-
-  private:
-    bool open_ = false;
-};
-
-class GlobalMemory {
-  public:
-    explicit GlobalMemory(size_t bytes) : memory_(GlobalAlloc(GMEM_MOVEABLE, bytes)) {}
-    ~GlobalMemory() {
-        if (memory_) GlobalFree(memory_);
-    }
-    GlobalMemory(const GlobalMemory&) = delete;
-    GlobalMemory& operator=(const GlobalMemory&) = delete;
-    HGLOBAL get() const { return memory_; }
-    // After SetClipboardData succeeded the system owns the memory.
-    void handOver() { memory_ = nullptr; }
-
-  private:
-    HGLOBAL memory_;
-};
+    return false;
+}
 
 // Formats whose data is not global memory, or that only the owner can render.
 bool isMemoryFormat(UINT format) {
@@ -74,33 +48,29 @@ std::optional<Bytes> memoryBytes(HANDLE data) {
 }  // namespace
 
 bool Win32Clipboard::clear() {
-    const OpenedClipboard clipboard(owner_());
+    const OpenedClipboard clipboard(openClipboard(owner_()));
     return clipboard && EmptyClipboard();
 }
 
 bool Win32Clipboard::setText(const std::string& text) {
     const std::wstring wide = widen(text);
     const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-    GlobalMemory copy(bytes);
+    GlobalMemory copy(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!copy.get()) return false;
     void* target = GlobalLock(copy.get());
     if (!target) return false;
     std::memcpy(target, wide.c_str(), bytes);
     GlobalUnlock(copy.get());
 
-    const OpenedClipboard clipboard(owner_());
+    const OpenedClipboard clipboard(openClipboard(owner_()));
     if (!clipboard || !EmptyClipboard()) return false;
     if (!SetClipboardData(CF_UNICODETEXT, copy.get())) return false;
-    copy.handOver();
+    copy.release();
     return true;
 }
 
-}  // namespace tolvira::win32
-
-namespace tolvira::win32 {
-
 std::optional<ClipboardContents> Win32Clipboard::save() {
-    const OpenedClipboard clipboard(owner_());
+    const OpenedClipboard clipboard(openClipboard(owner_()));
     if (!clipboard) return std::nullopt;
     ClipboardContents contents;
     for (UINT format = EnumClipboardFormats(0); format != 0;
@@ -116,11 +86,11 @@ std::optional<ClipboardContents> Win32Clipboard::save() {
 }
 
 bool Win32Clipboard::restore(const ClipboardContents& contents) {
-    const OpenedClipboard clipboard(owner_());
+    const OpenedClipboard clipboard(openClipboard(owner_()));
     if (!clipboard || !EmptyClipboard()) return false;
     bool all = true;
     for (const ClipboardContents::Item& item : contents.items) {
-        GlobalMemory copy(item.data.size());
+        GlobalMemory copy(GlobalAlloc(GMEM_MOVEABLE, item.data.size()));
         void* target = copy.get() ? GlobalLock(copy.get()) : nullptr;
         if (!target) {
             all = false;
@@ -129,7 +99,7 @@ bool Win32Clipboard::restore(const ClipboardContents& contents) {
         std::memcpy(target, item.data.data(), item.data.size());
         GlobalUnlock(copy.get());
         if (SetClipboardData(item.format, copy.get())) {
-            copy.handOver();
+            copy.release();
         } else {
             all = false;
         }

@@ -40,29 +40,9 @@ uint64_t identityOf(const BY_HANDLE_FILE_INFORMATION& fi) {
     return index ^ (uint64_t{fi.dwVolumeSerialNumber} << 32);
 }
 
-bool sameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 bool isDotEntry(const wchar_t* name) {
     return wcscmp(name, L".") == 0 || wcscmp(name, L"..") == 0;
 }
-
-class FindHandle {
-  public:
-    explicit FindHandle(HANDLE h) : h_(h) {}
-    ~FindHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE h_;
-};
 
 void removeFile(const std::wstring& path, DWORD attributes) {
     if (attributes & FILE_ATTRIBUTE_READONLY) {
@@ -72,7 +52,7 @@ void removeFile(const std::wstring& path, DWORD attributes) {
 }
 
 // Linked folders are not entered: a junction pointing upwards would never end.
-void removeBelow(const std::wstring& folder, const std::wstring& name) {
+void removeBelow(const std::wstring& folder, const std::string& name) {
     WIN32_FIND_DATAW entry;
     const FindHandle find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
                                            FindExSearchNameMatch, nullptr, 0));
@@ -83,7 +63,7 @@ void removeBelow(const std::wstring& folder, const std::wstring& name) {
         const DWORD attributes = entry.dwFileAttributes;
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
             if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) removeBelow(path, name);
-        } else if (sameNameIgnoringCase(entry.cFileName, name)) {
+        } else if (sameNameIgnoringCase(narrow(entry.cFileName), name)) {
             removeFile(path, attributes);
         }
     } while (FindNextFileW(find.get(), &entry));
@@ -159,7 +139,7 @@ bool Win32Files::exists(const std::string& path) {
 void Win32Files::removeEverywhere(const std::string& folder, const std::string& name) {
     std::wstring root = apiPath(widen(folder));
     if (!root.empty() && root.back() == L'\\') root.pop_back();  // a drive root
-    removeBelow(root, widen(name));
+    removeBelow(root, name);
 }
 
 }  // namespace tolvira::win32

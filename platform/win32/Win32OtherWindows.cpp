@@ -2,21 +2,14 @@
 
 #include <windows.h>
 
-#include "engine/ProcessCheck.h"
 #include "platform/win32/Text.h"
-#include "platform/win32/Win32Processes.h"
 
 namespace tolvira::win32 {
 namespace {
 
-struct Candidate {
-    HWND window;
-    DWORD pid;
-};
-
 struct TitleSearch {
     std::wstring title;
-    std::vector<Candidate> found;
+    std::vector<TitledWindow> found;
 };
 
 std::wstring titleOf(HWND window) {
@@ -32,7 +25,7 @@ BOOL CALLBACK collectTitled(HWND window, LPARAM context) {
     if (titleOf(window) == search.title) {
         DWORD pid = 0;
         GetWindowThreadProcessId(window, &pid);
-        search.found.push_back({window, pid});
+        search.found.push_back({reinterpret_cast<WindowId>(window), pid});
     }
     return TRUE;
 }
@@ -43,21 +36,10 @@ HWND toHandle(WindowId window) {
 
 }  // namespace
 
-WindowId Win32OtherWindows::find(const std::string& title, const std::string& ownerExe) {
+std::vector<TitledWindow> Win32OtherWindows::titled(const std::string& title) {
     TitleSearch search{widen(title), {}};
     EnumWindows(collectTitled, reinterpret_cast<LPARAM>(&search));
-    if (search.found.empty()) return 0;
-    // Owners are named and compared as the process check does, so both agree on names.
-    const auto processes = Win32Processes().list();
-    if (!processes) return 0;
-    for (const Candidate& candidate : search.found) {
-        for (const ProcessEntry& process : *processes) {
-            if (process.pid == candidate.pid && sameNameIgnoringCase(process.exeName, ownerExe)) {
-                return reinterpret_cast<WindowId>(candidate.window);
-            }
-        }
-    }
-    return 0;
+    return search.found;
 }
 
 void Win32OtherWindows::removeCloseCommand(WindowId window) {

@@ -3,12 +3,10 @@
 
 namespace tolvira::win32 {
 
-// Other programs' top-level windows. A window is taken only when both its title and its
-// owning process's executable name match, so a stranger's window of the same title is left
-// alone.
+// Other programs' top-level windows.
 class Win32OtherWindows final : public OtherWindows {
   public:
-    WindowId find(const std::string& title, const std::string& ownerExe) override;
+    std::vector<TitledWindow> titled(const std::string& title) override;
     void removeCloseCommand(WindowId window) override;
     void placeTopmost(WindowId window, bool show) override;
 };

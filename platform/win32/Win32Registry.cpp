@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/Handle.h"
 #include "platform/win32/Text.h"
 
 namespace tolvira::win32 {
@@ -10,21 +11,6 @@ namespace {
 HKEY rootOf(Hive hive) {
     return hive == Hive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
 }
-
-class UniqueKey {
-  public:
-    UniqueKey() = default;
-    ~UniqueKey() {
-        if (key_) RegCloseKey(key_);
-    }
-    UniqueKey(const UniqueKey&) = delete;
-    UniqueKey& operator=(const UniqueKey&) = delete;
-    HKEY* out() { return &key_; }
-    HKEY get() const { return key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
 
 constexpr DWORD kTextOnly = RRF_RT_REG_SZ | RRF_NOEXPAND;
 

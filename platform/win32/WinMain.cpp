@@ -5,14 +5,16 @@
 #include <vector>
 
 #include "app/MainForm.h"
-#include "platform/win32/DropTarget.h"
+#include "platform/win32/Handle.h"
 #include "platform/win32/MainWindow.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Win32Children.h"
 #include "platform/win32/Win32Clipboard.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Keyboard.h"
+#include "platform/win32/Win32Lifecycle.h"
 #include "platform/win32/Win32OtherWindows.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
@@ -83,7 +85,9 @@ Environment readEnvironment() {
 // The window mirrors the form for as long as both exist.
 class Attachment {
   public:
-    Attachment(MainWindow& window, MainForm& form) : window_(window) { window.attach(form); }
+    Attachment(MainWindow& window, MainForm& form) : window_(window) {
+        window.attach({form, form.controls(), form.timers(), form.wt, form.CodeList});
+    }
     ~Attachment() { window_.detach(); }
     Attachment(const Attachment&) = delete;
     Attachment& operator=(const Attachment&) = delete;
@@ -100,7 +104,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     using namespace tolvira::win32;
 
     const OleSession ole;
-    MainWindow window(instance);
+    MainWindow window(instance, kAppTitle);
+    Win32Lifecycle lifecycle;
+    Win32Dialogs dialogs(window.handle(), kAppTitle);
     Win32Processes processes;
     Win32Children children;
     Win32Files files;
@@ -110,11 +116,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32OtherWindows otherWindows;
     Win32TextCodec codec;
     Win32Clock clock;
-    Services services{readEnvironment(), processes, children, files,  registry, clipboard, keyboard,
-                      otherWindows,      window,    window,   window, window,   codec,     clock};
+    Services services{readEnvironment(), processes, children,     files,  registry,
+                      clipboard,         keyboard,  otherWindows, window, window.tray(),
+                      dialogs,           lifecycle, codec,        clock};
 
     MainForm form(services);
     const Attachment attachment(window, form);
     form.load();
-    return window.run();
+    return lifecycle.run();
 }

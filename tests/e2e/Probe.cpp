@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/ControlIds.h"
+#include "platform/win32/ControlName.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/Text.h"
 #include "platform/win32/Win32Children.h"
@@ -109,29 +109,19 @@ HWND findTopWindow(const std::wstring& title) {
     return dialog;
 }
 
-int controlIdByName(const std::wstring& name) {
-    if (!name.empty() && name[0] == L'#') return int(std::wcstol(name.c_str() + 1, nullptr, 10));
-    return tolvira::win32::controlId(narrow(name));
-}
-
 // Controls may sit on panels, so the whole tree below the main window is searched.
 HWND findControl(const std::wstring& name) {
-    const int id = controlIdByName(name);
-    if (id == 0) {
-        err(L"unknown control " + name);
-        return nullptr;
-    }
     HWND main = findTopWindow(kMainTitle);
     if (!main) return nullptr;
     struct Search {
-        int id;
+        const std::wstring& name;
         HWND found = nullptr;
-    } search{id};
+    } search{name};
     EnumChildWindows(
         main,
         [](HWND wnd, LPARAM lp) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(lp);
-            if (GetDlgCtrlID(wnd) != s.id) return TRUE;
+            if (tolvira::win32::controlName(wnd) != s.name) return TRUE;
             s.found = wnd;
             return FALSE;
         },

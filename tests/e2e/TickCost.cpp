@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/EngineMonitor.h"
 #include "engine/ProcessCheck.h"
 #include "platform/win32/Win32OtherWindows.h"
 #include "platform/win32/Win32Processes.h"
@@ -146,11 +147,12 @@ int wmain(int argc, wchar_t** argv) {
     tolvira::win32::Win32Processes processes;
     tolvira::win32::Win32OtherWindows windows;
     const Figure snapshot = measure(n, [&] { return processes.list().has_value(); });
-    const Figure search = measure(n, [&] { return windows.find("ZBar", "zbarcam.exe") != 0; });
+    const Figure search =
+        measure(n, [&] { return tolvira::findVideoWindow(windows, processes) != 0; });
     // The state query of a tick: the process check, then the window search.
     const Figure tick = measure(n, [&] {
         return tolvira::IsProcessRunning(processes, "zbarcam.exe") &&
-               windows.find("ZBar", "zbarcam.exe") != 0;
+               tolvira::findVideoWindow(windows, processes) != 0;
     });
     report("Toolhelp process snapshot", snapshot);
     report("video window search (EnumWindows, owner check)", search);

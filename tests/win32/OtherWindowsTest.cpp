@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/win32/Win32OtherWindows.h"
 #include "tests/win32/Win32TestSupport.h"
 
@@ -19,12 +21,11 @@ class OtherWindowsTest : public ::testing::Test {
     Win32OtherWindows windows;
 };
 
-TEST_F(OtherWindowsTest, FindsOnlyTheExactTitleOfTheNamedProgram) {
-    EXPECT_EQ(windows.find(title, "tolvira_win32_tests.exe"), id());
-    EXPECT_EQ(windows.find(title, "TOLVIRA_WIN32_TESTS.EXE"), id());
-    EXPECT_EQ(windows.find(title, "zbarcam.exe"), 0u) << "a stranger's window of that title";
-    EXPECT_EQ(windows.find(title + " ", "tolvira_win32_tests.exe"), 0u);
-    EXPECT_EQ(windows.find("ZBar", "tolvira_win32_tests.exe"), 0u);
+TEST_F(OtherWindowsTest, ListsOnlyTheExactTitleWithTheProcessThatMadeIt) {
+    const TitledWindow mine{id(), GetCurrentProcessId()};
+    EXPECT_EQ(windows.titled(title), std::vector<TitledWindow>{mine});
+    EXPECT_EQ(windows.titled(title + " "), std::vector<TitledWindow>{});
+    for (const TitledWindow& other : windows.titled("ZBar")) EXPECT_NE(other.window, id());
 }
 
 TEST_F(OtherWindowsTest, PlaceTopmostShowsOrHidesAndKeepsItOnTop) {

@@ -1,0 +1,37 @@
+#pragma once
+// The program's icon in the notification area: the one record that adds and deletes it, and
+// the reading of the messages it and Explorer send to the window.
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/Services.h"
+
+namespace tolvira::win32 {
+
+class Win32Tray final : public TrayIcon {
+  public:
+    // The icon reports to `window`, showing `tip` when the mouse rests on it.
+    Win32Tray(HWND window, HICON icon, const std::string& tip);
+    Win32Tray(const Win32Tray&) = delete;
+    Win32Tray& operator=(const Win32Tray&) = delete;
+
+    bool add() override;
+    bool remove() override;
+
+    // The mouse message that happened over the icon, when the window's message is the icon's.
+    std::optional<uint32_t> notification(UINT message, WPARAM wParam, LPARAM lParam) const;
+    // Explorer has started again and shows no icon of ours.
+    bool taskbarCreated(UINT message) const { return message == taskbarCreated_; }
+    UINT id() const { return record_.uID; }
+
+  private:
+    NOTIFYICONDATAA record_{};
+    UINT taskbarCreated_;
+};
+
+}  // namespace tolvira::win32
