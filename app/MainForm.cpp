@@ -21,6 +21,11 @@ void addWithChildren(std::vector<Control*>& all, Control& control) {
     for (Control* child : control.children()) addWithChildren(all, *child);
 }
 
+// The last attempt to write log records still waiting: long enough for a short lock to pass,
+// short enough that ending the program or the session is not held up.
+constexpr int kLastLogWriteMs = 1000;
+constexpr int kLastLogRetryMs = 50;
+
 }  // namespace
 
 MainForm::MainForm(Services& services)
@@ -160,6 +165,7 @@ void MainForm::closeRequested() {
 
 void MainForm::sessionEnding() {
     typing.stop();
+    writeWaitingRecords();
     sys.tray.remove();
 }
 
@@ -192,7 +198,19 @@ void MainForm::exitProgram() {
         sys.windows.placeTopmost(video, false);
     }
     sys.tray.remove();
+    writeWaitingRecords();
     sys.lifecycle.quit();
+}
+
+void MainForm::writeWaitingRecords() {
+    // Both files are tried on every attempt, so one locked file doesn't hold up the other.
+    const auto allWritten = [this] {
+        const bool logged = log.flush();
+        return history.flush() && logged;
+    };
+    for (int waited = 0; !allWritten() && waited < kLastLogWriteMs; waited += kLastLogRetryMs) {
+        sys.lifecycle.pause(kLastLogRetryMs);
+    }
 }
 
 std::vector<Control*> MainForm::controls() const {

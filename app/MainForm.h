@@ -136,6 +136,8 @@ class MainForm final : public FormEvents {
 
   private:
     void exitProgram();
+    // Records dropped now would be lost: the process is about to end.
+    void writeWaitingRecords();
     void layOut();
     void wireEvents();
 

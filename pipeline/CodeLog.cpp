@@ -24,9 +24,13 @@ bool CodeLog::write() {
     // One open for everything waiting keeps the order and the cost of a locked file low.
     Bytes all;
     for (const Bytes& record : waiting_) all += record;
-    if (!files_.append(path_, all)) return false;
-    waiting_.clear();
-    return true;
+    size_t written = files_.append(path_, all);
+    while (!waiting_.empty() && written >= waiting_.front().size()) {
+        written -= waiting_.front().size();
+        waiting_.pop_front();
+    }
+    if (!waiting_.empty()) waiting_.front().erase(0, written);
+    return waiting_.empty();
 }
 
 }  // namespace tolvira

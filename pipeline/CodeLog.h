@@ -1,7 +1,8 @@
 #pragma once
 // The log data.txt: one record per code, the code text's bytes as the engine wrote them, then
 // CR LF. A record that can't be written now (the file locked by another program) waits in
-// memory and is written, in order, before the next record or at the next flush.
+// memory and is written, in order, before the next record or at the next flush. Of a write
+// that fails halfway only the part that did not reach the file waits.
 #include <deque>
 #include <string>
 

@@ -16,6 +16,7 @@ void ResultPoll::tick() {
     // Only a read that got through passes over the older lines; a locked file must not let
     // the next tick take them all.
     if (reader_.caughtUp()) lastLineOnly_ = false;
+    noteDroppedLines();
     for (const Bytes& line : lines) {
         form_.LastBar = ResultLine::fromBytes(line, sys.codec);
         lastRead_ = form_.LastBar.raw;
@@ -28,6 +29,12 @@ void ResultPoll::tick() {
         lastRead_ = form_.LastBar.raw;
     }
     test(false);
+}
+
+void ResultPoll::noteDroppedLines() {
+    for (; droppedNoted_ < reader_.droppedLines(); ++droppedNoted_) {
+        form_.delist.insertTop(kLineDroppedNote);
+    }
 }
 
 const std::string& ResultPoll::oldBar() {

@@ -13,6 +13,7 @@ class MainForm;
 
 inline constexpr const char* kWelcomeLine = "QR-Code:Welcome to the Vantrel";
 inline constexpr const char* kSelfTestLine = "[Tolvria]:TEST";
+inline constexpr const char* kLineDroppedNote = "结果行过长，已丢弃";
 
 class ResultPoll {
   public:
@@ -27,6 +28,7 @@ class ResultPoll {
   private:
     // fresh: the line was just read from the file, not the last one looked at again.
     void test(bool fresh);
+    void noteDroppedLines();
     const std::string& oldBar();
     // A fresh reading of the last accepted line, taken again once "rescan" seconds have passed.
     bool rescanDue(bool fresh) const;
@@ -34,6 +36,7 @@ class ResultPoll {
     MainForm& form_;
     ResultFileReader reader_;
     Bytes lastRead_;            // the last line taken from the file, as LastBar got it
+    size_t droppedNoted_ = 0;   // the reader's dropped lines already noted in delist
     bool lastLineOnly_ = true;  // the first read of a run, and the first after resuming
     // The last accepted line, kept here too so a store that fails can't make it pass again.
     std::optional<std::string> accepted_;

@@ -43,7 +43,9 @@ class Children {
 
 struct FileInfo {
     uint64_t size = 0;
-    uint64_t identity = 0;  // changes when the file is deleted and made again
+    // Changes when the file is deleted and made again, where the file system can tell (Wine
+    // and some file systems reuse it).
+    uint64_t identity = 0;
 };
 
 class Files {
@@ -54,8 +56,9 @@ class Files {
     // Up to maxBytes from offset, the file opened without locking out its writer.
     virtual std::optional<Bytes> read(const std::string& path, uint64_t offset,
                                       size_t maxBytes) = 0;
-    // Appends, creating the file when missing.
-    virtual bool append(const std::string& path, const Bytes& data) = 0;
+    // Appends, creating the file when missing; the number of bytes that reached the file, all
+    // of data unless the write failed.
+    virtual size_t append(const std::string& path, const Bytes& data) = 0;
     virtual bool exists(const std::string& path) = 0;
     // Deletes every file of this name in the folder and all its subfolders, read-only included.
     virtual void removeEverywhere(const std::string& folder, const std::string& name) = 0;
@@ -64,7 +67,9 @@ class Files {
 enum class Hive { CurrentUser, LocalMachine };
 
 struct RegistryValue {
-    enum class Status { Absent, Text, OtherType, Failed };
+    // Text is a plain string value (REG_SZ); OtherText a string value of another type
+    // (expandable, left unexpanded, or multi-string), its text as stored.
+    enum class Status { Absent, Text, OtherText, OtherType, Failed };
     Status status = Status::Absent;
     std::string text;
 };
@@ -208,6 +213,8 @@ class Lifecycle {
     virtual void quit() = 0;
     // Lets pending window messages be handled once.
     virtual void processPendingMessages() = 0;
+    // Holds the thread for ms, handling nothing: only for the last moments before quit().
+    virtual void pause(int ms) = 0;
 };
 
 class TextCodec {

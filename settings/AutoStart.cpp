@@ -22,7 +22,10 @@ std::string runValueData(const Environment& env) {
 void LoadAutoStart(MainForm& form) {
     const RegistryValue value =
         form.sys.registry.get(Hive::LocalMachine, kRunKey, form.sys.env.exeName);
-    const bool present = value.status == RegistryValue::Status::Text && !value.text.empty();
+    // Other tools write the Run value as an expandable string too.
+    const bool isString = value.status == RegistryValue::Status::Text ||
+                          value.status == RegistryValue::Status::OtherText;
+    const bool present = isString && !value.text.empty();
     // Mirrors the Run value only: the click's write or delete must not follow.
     form.Check4.setValueWithoutEvent(present ? 1 : 0);
 }

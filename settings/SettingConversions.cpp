@@ -51,6 +51,7 @@ std::optional<std::string> storedText(const RegistryValue& value, std::string_vi
             return std::string(fallback);
         case RegistryValue::Status::Text:
             return value.text;
+        case RegistryValue::Status::OtherText:
         case RegistryValue::Status::OtherType:
         case RegistryValue::Status::Failed:
             return std::nullopt;

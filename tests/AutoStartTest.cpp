@@ -52,8 +52,14 @@ TEST_F(AutoStartTest, AnyNonEmptyDataStartsChecked) {
     EXPECT_TRUE(started().Check4.checked());
 }
 
+TEST_F(AutoStartTest, AnExpandableOrMultiStringRunValueCountsToo) {
+    storeRunValue({RegistryValue::Status::OtherText, "%ProgramFiles%\\Scan\\Tolvira.exe RUN"});
+    EXPECT_TRUE(started().Check4.checked());
+}
+
 TEST_F(AutoStartTest, EmptyDataOtherTypeOrFailedReadStartUnchecked) {
     const RegistryValue values[] = {{RegistryValue::Status::Text, ""},
+                                    {RegistryValue::Status::OtherText, ""},
                                     {RegistryValue::Status::OtherType, "x"},
                                     {RegistryValue::Status::Failed, {}}};
     for (const RegistryValue& value : values) {

@@ -235,6 +235,77 @@ TEST_F(DeliveryTest, LockedLogIsWrittenBeforeTheNextRecord) {
     EXPECT_EQ(log(), "a\r\nb\r\nc\r\nd\r\n") << "opening the log for a line without code";
 }
 
+TEST_F(DeliveryTest, AWriteCutShortKeepsOnlyWhatDidNotReachTheLog) {
+    MainForm& f = running();
+    fx.files.put(kDataTxt, "");
+    fx.files.room = 3;  // the disk fills up in the middle of the first record
+    scan("QR-Code:abcdef");
+    scan("QR-Code:gh");
+    EXPECT_EQ(log(), "abc");
+    EXPECT_EQ(f.log.waiting(), 2u);
+    fx.files.room = 6;
+    advance(100);
+    EXPECT_EQ(log(), "abcdef\r\ng");
+    EXPECT_EQ(f.log.waiting(), 1u);
+    fx.files.room.reset();
+    advance(100);
+    EXPECT_EQ(log(), "abcdef\r\ngh\r\n") << "no record doubled or spliced";
+    EXPECT_EQ(f.log.waiting(), 0u);
+}
+
+class LastLogWriteTest : public DeliveryTest {
+  protected:
+    // A code is scanned while data.txt is locked, so its record waits in memory.
+    MainForm& withWaitingRecord() {
+        MainForm& f = running();
+        fx.files.put(kDataTxt, "");
+        fx.files.files[kDataTxt].locked = true;
+        scan("QR-Code:kept");
+        EXPECT_EQ(f.log.waiting(), 1u);
+        return f;
+    }
+    void unlockAfter(int ms) {
+        fx.lifecycle.onPause = [this, ms] {
+            if (fx.lifecycle.pausedMs >= ms) fx.files.files[kDataTxt].locked = false;
+        };
+    }
+};
+
+TEST_F(LastLogWriteTest, ExitWritesTheWaitingRecordsWhenTheLockEndsWithinASecond) {
+    MainForm& f = withWaitingRecord();
+    unlockAfter(400);
+    f.bend.click();
+    EXPECT_EQ(log(), "kept\r\n");
+    EXPECT_TRUE(fx.lifecycle.quitted);
+    EXPECT_LE(fx.lifecycle.pausedMs, 450) << "no waiting once written";
+}
+
+TEST_F(LastLogWriteTest, SessionEndWritesTheWaitingRecordsToo) {
+    MainForm& f = withWaitingRecord();
+    unlockAfter(100);
+    f.sessionEnding();
+    EXPECT_EQ(log(), "kept\r\n");
+}
+
+TEST_F(LastLogWriteTest, ALockThatLastsEndsTheWaitAfterASecond) {
+    MainForm& f = withWaitingRecord();
+    f.bend.click();
+    EXPECT_TRUE(fx.lifecycle.quitted);
+    EXPECT_GE(fx.lifecycle.pausedMs, 900);
+    EXPECT_LE(fx.lifecycle.pausedMs, 1100);
+    fx.lifecycle.pausedMs = 0;
+    f.sessionEnding();
+    EXPECT_LE(fx.lifecycle.pausedMs, 1100);
+}
+
+TEST_F(LastLogWriteTest, NothingWaitingMeansNoWait) {
+    MainForm& f = running();
+    scan("QR-Code:x");
+    f.bend.click();
+    f.sessionEnding();
+    EXPECT_EQ(fx.lifecycle.pausedMs, 0);
+}
+
 TEST_F(DeliveryTest, FailedStepsAreSkippedAndTheRestStillHappens) {
     MainForm& f = running();
     f.Check2.setValue(1);

@@ -88,6 +88,88 @@ TEST_F(ResultFileReaderTest, MissingFolderOrLockedFileReadsNothingAndLosesNothin
     EXPECT_EQ(read(), (Lines{"y"}));
 }
 
+TEST_F(ResultFileReaderTest, AFailedQueryChangesNothing) {
+    files.put(kPath, "a\r\nb\r\nhal");
+    EXPECT_EQ(read(), (Lines{"a", "\nb"}));
+    files.infoFails = true;  // a network folder, a scanner holding the file
+    EXPECT_EQ(read(), Lines{});
+    EXPECT_FALSE(reader.present());
+    files.infoFails = false;
+    files.write(kPath, "f\r\nc\r\n");
+    EXPECT_EQ(read(), (Lines{"\nhalf", "\nc"})) << "nothing delivered twice";
+    EXPECT_TRUE(reader.present());
+}
+
+// Wine and file systems without sequence numbers give a file made again the old identity.
+TEST_F(ResultFileReaderTest, RemadeUnderTheSameIdentityIsReadFromItsStart) {
+    files.put(kPath, "QR-Code:old\r\nQR-Code:hal");
+    EXPECT_EQ(read(), (Lines{"QR-Code:old"}));
+    files.remake(kPath, "EAN-13:5901234123457\r\nQR-Code:new\r\n");
+    EXPECT_EQ(read(), (Lines{"EAN-13:5901234123457", "\nQR-Code:new"}));
+    files.write(kPath, "Code-128:1\r\n");
+    EXPECT_EQ(read(), (Lines{"\nCode-128:1"}));
+}
+
+TEST_F(ResultFileReaderTest, RemadeWhereOnlyTheLongUnfinishedLineBeganOtherwise) {
+    const Bytes xs(1000, 'x');
+    files.put(kPath, "a\r\n" + xs);
+    EXPECT_EQ(read(), (Lines{"a"}));
+    // The new file holds the same bytes just before the old offset, but its line began
+    // earlier: finishing the old line would hand out a line the new file does not hold.
+    files.remake(kPath, "zz" + xs + "x\r\n");
+    EXPECT_EQ(read(), (Lines{"zz" + xs + "x"}));
+}
+
+TEST_F(ResultFileReaderTest, AFileThatKeptItsBytesIsReadOn) {
+    const Bytes xs(1000, 'x');
+    files.put(kPath, "a\r\n" + xs);
+    EXPECT_EQ(read(), (Lines{"a"}));
+    files.write(kPath, "\r\nb\r\n");
+    EXPECT_EQ(read(), (Lines{"\n" + xs, "\nb"}));
+}
+
+TEST_F(ResultFileReaderTest, ALineLongerThan16MiBIsPassedOverUpToItsEnd) {
+    files.put(kPath, "a\r\n");
+    EXPECT_EQ(read(), (Lines{"a"}));
+    files.write(kPath, Bytes(kLongestResultLine - 1, 'y'));  // after the LF of "a"
+    EXPECT_EQ(read(), Lines{});
+    EXPECT_EQ(reader.droppedLines(), 0u) << "a line just as long as the longest is kept";
+    files.write(kPath, "y");
+    EXPECT_EQ(read(), Lines{});
+    EXPECT_EQ(reader.droppedLines(), 1u);
+    files.write(kPath, Bytes(1000, 'y') + "\r\nnext\r\n");
+    EXPECT_EQ(read(), (Lines{"\nnext"}));
+    EXPECT_EQ(reader.droppedLines(), 1u);
+    EXPECT_EQ(reader.lastLine(), Bytes("\nnext"));
+}
+
+TEST_F(ResultFileReaderTest, OneReadTakesAtMostTheLongestLineAndLosesNothing) {
+    ResultFileReader small(kPath, 8);
+    Bytes all;
+    for (int i = 0; i < 50; ++i) all += std::to_string(i) + "\r";
+    files.put(kPath, all + Bytes(20, 'z') + "\r" + "end\r");
+    Lines got;
+    for (int i = 0; i < 100 && !(small.caughtUp() && !got.empty()); ++i) {
+        for (Bytes& l : small.readNew(files, false)) got.push_back(std::move(l));
+    }
+    ASSERT_EQ(got.size(), 51u);
+    for (int i = 0; i < 50; ++i) EXPECT_EQ(got[i], std::to_string(i));
+    EXPECT_EQ(got.back(), "end");
+    EXPECT_EQ(small.droppedLines(), 1u);
+}
+
+TEST_F(ResultFileReaderTest, TooLongLinesAtTheEndOfAnOldFileAreNotTaken) {
+    ResultFileReader small(kPath, 8);
+    files.put(kPath, "old\r" + Bytes(20, 'z') + "\r");
+    EXPECT_EQ(small.readNew(files, true), Lines{}) << "the last line is too long";
+    EXPECT_EQ(small.droppedLines(), 1u);
+    files.put(kPath, "old\rlast\r" + Bytes(20, 'z'));
+    EXPECT_EQ(small.readNew(files, true), (Lines{"last"}));
+    EXPECT_EQ(small.droppedLines(), 2u) << "the unfinished line is too long already";
+    files.write(kPath, "z\rnext\r");
+    EXPECT_EQ(small.readNew(files, false), (Lines{"next"}));
+}
+
 TEST_F(ResultFileReaderTest, OddBytesPassThroughUntouched) {
     const Bytes odd("A\0\xFF\xFE:\x80", 6);
     files.put(kPath, odd + "\r\n");

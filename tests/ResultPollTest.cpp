@@ -57,6 +57,30 @@ TEST_F(ResultPollTest, ALineStillBeingWrittenWaitsForItsEnd) {
     EXPECT_EQ(codes(), (Items{"QR-Code:1234"}));
 }
 
+TEST_F(ResultPollTest, AFailedQueryOfTheFileDeliversNothingAgain) {
+    running();
+    engineWrites("QR-Code:a\r\nQR-Code:b\r\n");
+    advance(100);
+    fx.files.infoFails = true;
+    advance(100);
+    fx.files.infoFails = false;
+    setOldBar("something else");  // as after the help panel's self-test
+    advance(100);
+    EXPECT_EQ(codes(), (Items{"QR-Code:b", "QR-Code:a"}));
+}
+
+TEST_F(ResultPollTest, ALineTooLongIsNotedInDelistAndTheNextOneDelivered) {
+    MainForm& f = running();
+    engineWrites(Bytes(kLongestResultLine + 1, '7'));
+    advance(200);  // one tick reads at most the longest line
+    EXPECT_EQ(f.delist.items(), Items{kLineDroppedNote});
+    engineWrites("7777\r\nQR-Code:next\r\n");
+    advance(200);
+    EXPECT_EQ(codes(), (Items{"QR-Code:next"}));
+    const Items notes = f.delist.items();
+    EXPECT_EQ(std::count(notes.begin(), notes.end(), kLineDroppedNote), 1) << "noted once";
+}
+
 TEST_F(ResultPollTest, FirstReadOfTheRunConsidersOnlyTheOldFilesLastLine) {
     fx.files.put(kBarDat, "QR-Code:old1\r\nQR-Code:old2\r\nQR-Code:last\r\n");
     setOldBar("QR-Code:last");

@@ -57,6 +57,8 @@ TEST(SettingConversionsTest, AbsentValueGivesTheFallbackAndTextIsTakenAsItIs) {
 
 TEST(SettingConversionsTest, ValueOfAnotherTypeOrFailedReadGivesNothing) {
     EXPECT_EQ(storedText({RegistryValue::Status::OtherType, "1"}, "1"), std::nullopt);
+    EXPECT_EQ(storedText({RegistryValue::Status::OtherText, "1"}, "1"), std::nullopt)
+        << "settings are plain strings; an expandable one is of another type";
     EXPECT_EQ(storedText({RegistryValue::Status::Failed, {}}, "1"), std::nullopt);
 }
 

@@ -67,6 +67,7 @@ bool FakeProcesses::running(const std::string& exeName) const {
 }
 
 std::optional<FileInfo> FakeFiles::info(const std::string& path) {
+    if (infoFails) return std::nullopt;
     const auto it = files.find(path);
     if (it == files.end() || it->second.folder) return std::nullopt;
     return FileInfo{it->second.data.size(), it->second.identity};
@@ -80,15 +81,17 @@ std::optional<Bytes> FakeFiles::read(const std::string& path, uint64_t offset, s
     return data.substr(offset, maxBytes);
 }
 
-bool FakeFiles::append(const std::string& path, const Bytes& data) {
+size_t FakeFiles::append(const std::string& path, const Bytes& data) {
     auto it = files.find(path);
     if (it == files.end()) {
-        put(path, data);
-        return true;
+        put(path, {});
+        it = files.find(path);
     }
-    if (it->second.folder || it->second.locked) return false;
-    it->second.data += data;
-    return true;
+    if (it->second.folder || it->second.locked) return 0;
+    const size_t written = room ? std::min(*room, data.size()) : data.size();
+    if (room) *room -= written;
+    it->second.data.append(data, 0, written);
+    return written;
 }
 
 bool FakeFiles::exists(const std::string& path) {
@@ -123,6 +126,12 @@ void FakeFiles::write(const std::string& path, const Bytes& data) {
     } else {
         it->second.data += data;
     }
+}
+
+void FakeFiles::remake(const std::string& path, Bytes data) {
+    const auto it = files.find(path);
+    const uint64_t identity = it == files.end() ? nextIdentity_++ : it->second.identity;
+    files[path] = File{std::move(data), identity};
 }
 
 void FakeFiles::remove(const std::string& path) {
@@ -292,6 +301,11 @@ bool FakeTray::remove() {
 void FakeDialogs::message(const std::string& text) {
     shown.push_back(text);
     topmostWhileShown.push_back(window_.topmost);
+}
+
+void FakeLifecycle::pause(int ms) {
+    pausedMs += ms;
+    if (onPause) onPause();
 }
 
 std::string FakeCodec::ansiToUtf8(const Bytes& bytes) {

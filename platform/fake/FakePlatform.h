@@ -2,6 +2,7 @@
 // An in-memory backend with a virtual clock, for driving MainForm in tests: every service
 // records what was asked of it and can be told to fail.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -53,7 +54,7 @@ class FakeFiles : public Files {
   public:
     std::optional<FileInfo> info(const std::string& path) override;
     std::optional<Bytes> read(const std::string& path, uint64_t offset, size_t maxBytes) override;
-    bool append(const std::string& path, const Bytes& data) override;
+    size_t append(const std::string& path, const Bytes& data) override;
     bool exists(const std::string& path) override;
     void removeEverywhere(const std::string& folder, const std::string& name) override;
 
@@ -67,10 +68,15 @@ class FakeFiles : public Files {
     void put(const std::string& path, Bytes data);
     // Appends as another writer would, keeping the identity.
     void write(const std::string& path, const Bytes& data);
+    // Deletes and makes the file again under its old identity, as Wine does.
+    void remake(const std::string& path, Bytes data);
     void remove(const std::string& path);
     const Bytes* contents(const std::string& path) const;
     std::map<std::string, File> files;
     std::vector<std::string> removals;  // "folder|name" of each removeEverywhere
+    bool infoFails = false;             // size and identity can't be read just now
+    // Bytes append may still write before it fails, as on a full disk; unlimited when unset.
+    std::optional<size_t> room;
 
   private:
     uint64_t nextIdentity_ = 1;
@@ -209,9 +215,12 @@ class FakeLifecycle : public Lifecycle {
     bool claimSingleInstance() override { return !otherInstance; }
     void quit() override { quitted = true; }
     void processPendingMessages() override { ++pumps; }
+    void pause(int ms) override;
     bool otherInstance = false;
     bool quitted = false;
     int pumps = 0;
+    int pausedMs = 0;
+    std::function<void()> onPause;  // runs after each pause, as the world moves on meanwhile
 };
 
 // Bytes outside ASCII become U+FFFD; enough to tell a decoded line from a raw one.

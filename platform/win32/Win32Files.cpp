@@ -34,7 +34,9 @@ UniqueHandle openExisting(const std::string& path, DWORD access) {
 }
 
 // The file index changes when a file is deleted and made again (NTFS bumps its sequence
-// number even when it reuses the record).
+// number even when it reuses the record). Wine hands out the Unix inode number, which Linux
+// reuses at once, so the reader checks the bytes too; the creation time can't help there, as
+// Wine changes it with every write.
 uint64_t identityOf(const BY_HANDLE_FILE_INFORMATION& fi) {
     const uint64_t index = (uint64_t{fi.nFileIndexHigh} << 32) | fi.nFileIndexLow;
     return index ^ (uint64_t{fi.dwVolumeSerialNumber} << 32);
@@ -117,19 +119,21 @@ std::optional<Bytes> Win32Files::read(const std::string& path, uint64_t offset, 
     return data;
 }
 
-bool Win32Files::append(const std::string& path, const Bytes& data) {
+size_t Win32Files::append(const std::string& path, const Bytes& data) {
     const UniqueHandle file(CreateFileW(apiPath(path).c_str(), FILE_APPEND_DATA,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
+    if (!file) return 0;
     size_t done = 0;
     while (done < data.size()) {
         const DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1u << 30));
         DWORD written = 0;
-        if (!WriteFile(file.get(), data.data() + done, chunk, &written, nullptr)) return false;
+        const bool ok = WriteFile(file.get(), data.data() + done, chunk, &written, nullptr);
+        // A failed write may still have put part of the chunk on disk.
         done += written;
+        if (!ok || written == 0) break;
     }
-    return true;
+    return done;
 }
 
 bool Win32Files::exists(const std::string& path) {

@@ -14,7 +14,7 @@ class Win32Files final : public Files {
   public:
     std::optional<FileInfo> info(const std::string& path) override;
     std::optional<Bytes> read(const std::string& path, uint64_t offset, size_t maxBytes) override;
-    bool append(const std::string& path, const Bytes& data) override;
+    size_t append(const std::string& path, const Bytes& data) override;
     bool exists(const std::string& path) override;
     void removeEverywhere(const std::string& folder, const std::string& name) override;
 };

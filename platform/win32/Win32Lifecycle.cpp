@@ -19,6 +19,10 @@ void Win32Lifecycle::quit() {
     ExitProcess(0);
 }
 
+void Win32Lifecycle::pause(int ms) {
+    Sleep(static_cast<DWORD>(ms));
+}
+
 void Win32Lifecycle::processPendingMessages() {
     MSG message{};
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

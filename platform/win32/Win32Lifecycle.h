@@ -10,6 +10,7 @@ class Win32Lifecycle final : public Lifecycle {
     bool claimSingleInstance() override;
     void quit() override;
     void processPendingMessages() override;
+    void pause(int ms) override;
 
     // The message loop, until the thread is told to quit.
     int run();

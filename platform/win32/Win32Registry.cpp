@@ -12,7 +12,20 @@ HKEY rootOf(Hive hive) {
     return hive == Hive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
 }
 
-constexpr DWORD kTextOnly = RRF_RT_REG_SZ | RRF_NOEXPAND;
+// Expandable strings are taken as stored; expanding them is not this program's business.
+constexpr DWORD kStringTypes =
+    RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_RT_REG_MULTI_SZ | RRF_NOEXPAND;
+
+// The data as stored, NUL bytes inside included: only the terminator is taken off (all of
+// them for a multi-string, whose list ends in an empty string).
+std::string textOf(std::wstring data, DWORD type) {
+    if (type == REG_MULTI_SZ) {
+        while (!data.empty() && data.back() == L'\0') data.pop_back();
+    } else if (!data.empty() && data.back() == L'\0') {
+        data.pop_back();
+    }
+    return narrow(data);
+}
 
 }  // namespace
 
@@ -22,17 +35,20 @@ RegistryValue Win32Registry::get(Hive hive, const std::string& key, const std::s
     // The size is asked first; a writer may grow the value between the two calls.
     for (;;) {
         DWORD bytes = 0;
-        LSTATUS status = RegGetValueW(rootOf(hive), wideKey.c_str(), wideName.c_str(), kTextOnly,
+        LSTATUS status = RegGetValueW(rootOf(hive), wideKey.c_str(), wideName.c_str(), kStringTypes,
                                       nullptr, nullptr, &bytes);
         if (status == ERROR_SUCCESS) {
-            std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-            bytes = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-            status = RegGetValueW(rootOf(hive), wideKey.c_str(), wideName.c_str(), kTextOnly,
-                                  nullptr, text.data(), &bytes);
+            std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
+            bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+            DWORD type = REG_NONE;
+            status = RegGetValueW(rootOf(hive), wideKey.c_str(), wideName.c_str(), kStringTypes,
+                                  &type, data.data(), &bytes);
             if (status == ERROR_MORE_DATA) continue;
             if (status == ERROR_SUCCESS) {
-                text.resize(wcsnlen(text.c_str(), text.size()));
-                return {RegistryValue::Status::Text, narrow(text)};
+                data.resize(bytes / sizeof(wchar_t));
+                const auto kind =
+                    type == REG_SZ ? RegistryValue::Status::Text : RegistryValue::Status::OtherText;
+                return {kind, textOf(std::move(data), type)};
             }
         }
         switch (status) {

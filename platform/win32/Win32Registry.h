@@ -3,8 +3,8 @@
 
 namespace tolvira::win32 {
 
-// String values through the native registry API. Only REG_SZ counts as text; a value of any
-// other type, REG_EXPAND_SZ included, reads as OtherType.
+// String values through the native registry API. REG_SZ reads as Text, REG_EXPAND_SZ (not
+// expanded) and REG_MULTI_SZ as OtherText, any other type as OtherType.
 class Win32Registry final : public Registry {
   public:
     RegistryValue get(Hive hive, const std::string& key, const std::string& name) override;

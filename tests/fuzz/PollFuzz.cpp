@@ -1,5 +1,6 @@
 // The whole scan path over the fake backend while the engine's output misbehaves: pieces of
-// lines, truncation, deletion, a new file, a lock by another program, pauses, and time passing.
+// lines, truncation, deletion, a new file (under a new identity or, as on Wine, the old one),
+// a lock by another program, queries of the file that fail, pauses, and time passing.
 // Every code listed must be a complete line the engine wrote, and no written line may be
 // listed twice.
 #include <fuzzer/FuzzedDataProvider.h>
@@ -45,11 +46,17 @@ class Scan {
         advance(100);
     }
 
-    void recreate(const Bytes& data) {
+    void recreate(const Bytes& data, bool sameIdentity) {
         endFile();
-        fx_.files.put(kBarDat, data);
+        if (sameIdentity) {
+            fx_.files.remake(kBarDat, data);
+        } else {
+            fx_.files.put(kBarDat, data);
+        }
         noteLines();
     }
+
+    void toggleQueryFailure() { fx_.files.infoFails = !fx_.files.infoFails; }
 
     void remove() {
         endFile();
@@ -113,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     Scan scan;
     while (input.remaining_bytes() > 0) {
-        switch (input.ConsumeIntegralInRange<int>(0, 9)) {
+        switch (input.ConsumeIntegralInRange<int>(0, 10)) {
             case 0:
             case 1:
             case 2:
@@ -126,10 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             case 5:
                 scan.truncate();
                 break;
-            case 6:
+            case 6: {
+                const bool sameIdentity = input.ConsumeBool();
                 scan.recreate(
-                    input.ConsumeBytesAsString(input.ConsumeIntegralInRange<size_t>(0, 20)));
+                    input.ConsumeBytesAsString(input.ConsumeIntegralInRange<size_t>(0, 20)),
+                    sameIdentity);
                 break;
+            }
             case 7:
                 scan.remove();
                 break;
@@ -138,6 +148,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
             case 9:
                 scan.togglePause();
+                break;
+            case 10:
+                scan.toggleQueryFailure();
                 break;
         }
     }

@@ -45,12 +45,41 @@ TEST_F(RegistryTest, AbsentValuesAndKeysReadAsAbsent) {
     EXPECT_EQ(registry.get(Hive::CurrentUser, key, "c1").status, Status::Absent);
 }
 
+TEST_F(RegistryTest, NulBytesInsideTheTextComeBackToo) {
+    for (const std::string& text :
+         {std::string("QR-Code:a\0b", 11), std::string("\0", 1), std::string("end\0\0", 5)}) {
+        ASSERT_TRUE(registry.set(Hive::CurrentUser, key, "OldBar", text));
+        const RegistryValue value = registry.get(Hive::CurrentUser, key, "OldBar");
+        EXPECT_EQ(value.status, Status::Text);
+        EXPECT_EQ(value.text, text) << text.size();
+    }
+}
+
+TEST_F(RegistryTest, TextWrittenWithoutItsTerminatorReadsWhole) {
+    setRaw(REG_SZ, L"abc", 3 * sizeof(wchar_t));
+    EXPECT_EQ(registry.get(Hive::CurrentUser, key, "raw").text, "abc");
+}
+
+TEST_F(RegistryTest, StringsOfOtherTypesAreOtherTextAsStored) {
+    const wchar_t expandable[] = L"%TEMP%\\Scan.exe RUN";
+    setRaw(REG_EXPAND_SZ, expandable, sizeof expandable);
+    RegistryValue value = registry.get(Hive::CurrentUser, key, "raw");
+    EXPECT_EQ(value.status, Status::OtherText);
+    EXPECT_EQ(value.text, "%TEMP%\\Scan.exe RUN");
+    const wchar_t multi[] = L"one\0two\0";
+    setRaw(REG_MULTI_SZ, multi, sizeof multi);
+    value = registry.get(Hive::CurrentUser, key, "raw");
+    EXPECT_EQ(value.status, Status::OtherText);
+    EXPECT_EQ(value.text, std::string("one\0two", 7));
+    setRaw(REG_EXPAND_SZ, L"", sizeof(wchar_t));
+    value = registry.get(Hive::CurrentUser, key, "raw");
+    EXPECT_EQ(value.status, Status::OtherText);
+    EXPECT_EQ(value.text, "");
+}
+
 TEST_F(RegistryTest, ValuesOfOtherTypesAreNotText) {
     const DWORD number = 1;
     setRaw(REG_DWORD, &number, sizeof number);
-    EXPECT_EQ(registry.get(Hive::CurrentUser, key, "raw").status, Status::OtherType);
-    const wchar_t expandable[] = L"%TEMP%";
-    setRaw(REG_EXPAND_SZ, expandable, sizeof expandable);
     EXPECT_EQ(registry.get(Hive::CurrentUser, key, "raw").status, Status::OtherType);
     setRaw(REG_BINARY, "1", 1);
     EXPECT_EQ(registry.get(Hive::CurrentUser, key, "raw").status, Status::OtherType);
