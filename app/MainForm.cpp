@@ -7,6 +7,7 @@
 #include "pipeline/ListActions.h"
 #include "pipeline/PictureReader.h"
 #include "settings/AutoStart.h"
+#include "settings/MorePanel.h"
 #include "settings/SettingsPanel.h"
 
 namespace tolvira {
@@ -31,13 +32,16 @@ MainForm::MainForm(Services& services)
     : sys(services),
       settings(services.registry),
       poll(*this, programFile("bar.dat")),
-      log(services.files, programFile("data.txt")) {
+      log(services.files, programFile("data.txt")),
+      history(services.files, programFile("history.csv")),
+      typing(services.keyboard, services.clipboard, TypeKeys, delist) {
     layOut();
     wireEvents();
 }
 
 void MainForm::layOut() {
-    onWindow_ = {&wt, &bclose, &CodeList, &delist, &bp, &bset, &bhelp, &bend, &fhelp, &Fset};
+    onWindow_ = {&wt,    &bclose, &CodeList, &delist, &bp,   &bset,
+                 &bhelp, &bend,   &fhelp,    &Fset,   &Fmore};
     for (Control* child : {&Image1, static_cast<Control*>(&Label3), static_cast<Control*>(&help),
                            static_cast<Control*>(&hs)}) {
         fhelp.add(*child);
@@ -47,8 +51,15 @@ void MainForm::layOut() {
                                          &Shape1, &Label2, &o0, &o1, &o2, &setok}) {
         Fset.add(*child);
     }
+    Fset.add(more);
+    for (Control* child : std::initializer_list<Control*>{
+             &Label4, &trescan, &Label5, &tkeydelay, &Label6, &m0, &m1, &m2, &Label7, &tprefix,
+             &Label8, &tsuffix, &Label9, &tcamera, &Check5, &Check6, &Label10, &moreok}) {
+        Fmore.add(*child);
+    }
     OptionButton::group({&o0, &o1, &o2});
     o0.setSelected(true);
+    OptionButton::group({&m0, &m1, &m2});
 
     const uint32_t light = rgb(224, 224, 224);
     const uint32_t silver = rgb(192, 192, 192);
@@ -73,6 +84,18 @@ void MainForm::layOut() {
     }
     Label2.style = {.text = silver};
     Shape1.style = {.text = grey};
+    // The second panel looks like the first.
+    more.style = restart.style;
+    Fmore.style = Fset.style;
+    for (Label* label : {&Label4, &Label5, &Label6, &Label7, &Label8, &Label9, &Label10}) {
+        label->style = {.text = silver};
+    }
+    for (EditBox* edit : {&trescan, &tkeydelay, &tprefix, &tsuffix, &tcamera}) {
+        edit->style = {.text = light, .back = rgb(64, 64, 64)};
+    }
+    for (Control* c : std::initializer_list<Control*>{&m0, &m1, &m2, &Check5, &Check6}) {
+        c->style = {.text = silver, .back = panel};
+    }
 }
 
 void MainForm::wireEvents() {
@@ -81,6 +104,7 @@ void MainForm::wireEvents() {
     DelayLoad.onTick = [this] { DelayLoadTick(*this); };
     ReadP.onTick = [this] { ReadPTick(*this); };
     Trestart.onTick = [this] { TrestartTick(*this); };
+    TypeKeys.onTick = [this] { typing.tick(); };
 
     wt.onDoubleClick = [this] {
         delist.append("测试模式启动");
@@ -102,6 +126,7 @@ void MainForm::wireEvents() {
     Check3.onClick = [this] { Check3Click(*this); };
     Check4.onClick = [this] { Check4Click(*this); };
     setok.onClick = [this] { SaveSettings(*this); };
+    WireMoreSettings(*this);
 }
 
 std::string MainForm::programFile(const std::string& name) const {
@@ -111,6 +136,10 @@ std::string MainForm::programFile(const std::string& name) const {
 std::string MainForm::titleText() const {
     return std::string(kAppTitle) + " " + std::to_string(sys.env.versionMajor) + "." +
            std::to_string(sys.env.versionMinor);
+}
+
+void MainForm::recordHistory(CodeSource source, const ResultLine& line) {
+    if (options.history) history.record(sys.clock.localTime(), source, line);
 }
 
 void MainForm::load() {
@@ -135,6 +164,7 @@ void MainForm::closeRequested() {
 }
 
 void MainForm::sessionEnding() {
+    typing.stop();
     writeWaitingRecords();
     sys.tray.remove();
 }
@@ -166,6 +196,7 @@ void MainForm::showMessage(const std::string& text) {
 }
 
 void MainForm::exitProgram() {
+    typing.stop();
     sys.window.hide();
     if (const WindowId video = findVideoWindow(sys)) {
         sys.windows.placeTopmost(video, false);
@@ -176,7 +207,12 @@ void MainForm::exitProgram() {
 }
 
 void MainForm::writeWaitingRecords() {
-    for (int waited = 0; !log.flush() && waited < kLastLogWriteMs; waited += kLastLogRetryMs) {
+    // Both files are tried on every attempt, so one locked file doesn't hold up the other.
+    const auto allWritten = [this] {
+        const bool logged = log.flush();
+        return history.flush() && logged;
+    };
+    for (int waited = 0; !allWritten() && waited < kLastLogWriteMs; waited += kLastLogRetryMs) {
         sys.lifecycle.pause(kLastLogRetryMs);
     }
 }
@@ -188,7 +224,7 @@ std::vector<Control*> MainForm::controls() const {
 }
 
 std::vector<Timer*> MainForm::timers() {
-    return {&GetCode, &CheckIRMLoad, &DelayLoad, &ReadP, &Trestart};
+    return {&GetCode, &CheckIRMLoad, &DelayLoad, &ReadP, &Trestart, &TypeKeys};
 }
 
 }  // namespace tolvira

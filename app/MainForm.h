@@ -6,12 +6,15 @@
 #include <vector>
 
 #include "pipeline/CodeLog.h"
+#include "pipeline/HistoryLog.h"
 #include "pipeline/ResultLine.h"
 #include "pipeline/ResultPoll.h"
+#include "pipeline/TypingQueue.h"
 #include "platform/Controls.h"
 #include "platform/FormEvents.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
+#include "settings/Options.h"
 #include "settings/SettingsStore.h"
 
 namespace tolvira {
@@ -51,6 +54,8 @@ class MainForm final : public FormEvents {
 
     Services& sys;
     SettingsStore settings;
+    // The scan-control options, loaded at start-up and set by the "更多设置" panel.
+    Options options;
 
     // A control is declared here and given its place in layOut(); nothing else lists it.
     // Main window.
@@ -84,12 +89,35 @@ class MainForm final : public FormEvents {
     OptionButton o1{"o1", {1500, 2160, 1035, 255}, "[Enter]"};
     OptionButton o2{"o2", {2520, 2160, 825, 255}, "[Tab]"};
     Control setok{ControlKind::Button, "setok", {1080, 2760, 1455, 375}, "确定"};
+    Label more{"more", {2640, 2820, 735, 255}, "更多设置"};
+
+    // "更多设置" panel.
+    Control Fmore{ControlKind::Panel, "Fmore", {3960, 360, 3525, 3300}, "", false};
+    Label Label4{"Label4", {120, 165, 1620, 255}, "相同条码间隔(秒)"};
+    EditBox trescan{"trescan", {1800, 150, 855, 270}, 4};
+    Label Label5{"Label5", {120, 465, 1620, 255}, "按键间隔(毫秒)"};
+    EditBox tkeydelay{"tkeydelay", {1800, 450, 855, 270}, 4};
+    Label Label6{"Label6", {120, 765, 855, 255}, "输入方式"};
+    OptionButton m0{"m0", {1000, 750, 1000, 255}, "Unicode"};
+    OptionButton m1{"m1", {2000, 750, 660, 255}, "按键"};
+    OptionButton m2{"m2", {2700, 750, 660, 255}, "粘贴"};
+    Label Label7{"Label7", {120, 1065, 1620, 255}, "前缀"};
+    EditBox tprefix{"tprefix", {1800, 1050, 1575, 270}, static_cast<int>(kMaxAffixCharacters)};
+    Label Label8{"Label8", {120, 1365, 1620, 255}, "后缀"};
+    EditBox tsuffix{"tsuffix", {1800, 1350, 1575, 270}, static_cast<int>(kMaxAffixCharacters)};
+    Label Label9{"Label9", {120, 1665, 1620, 255}, "摄像头"};
+    EditBox tcamera{"tcamera", {1800, 1650, 855, 270}, 1};
+    CheckBox Check5{"Check5", {120, 1950, 3255, 255}, "识别提示音"};
+    CheckBox Check6{"Check6", {120, 2250, 3255, 255}, "记录时间(history.csv)"};
+    Label Label10{"Label10", {120, 2550, 3255, 255}, "摄像头、提示音在重启或[初始化]后生效"};
+    Control moreok{ControlKind::Button, "moreok", {1080, 2850, 1455, 375}, "确定"};
 
     Timer GetCode{"GetCode", 100, true};
     Timer CheckIRMLoad{"CheckIRMLoad", 2000, true, "0"};
     Timer DelayLoad{"DelayLoad", 1, false};
     Timer ReadP{"ReadP", 1500, false};
     Timer Trestart{"Trestart", 1000, false};
+    Timer TypeKeys{"TypeKeys", kHeldKeysRetryMs, false};  // the typing queue's pauses and retries
 
     // The last line read from bar.dat, or the self-test line the help panel puts here.
     ResultLine LastBar;
@@ -98,6 +126,11 @@ class MainForm final : public FormEvents {
     CodeLog log;
     // Picture drops whose engine start is still with the worker.
     int pendingDrops = 0;
+    HistoryLog history;
+    TypingQueue typing;
+
+    // An accepted code into history.csv, when the option asks for it.
+    void recordHistory(CodeSource source, const ResultLine& line);
 
     // Every control, each panel before its children, and every timer, for a backend to mirror.
     std::vector<Control*> controls() const;

@@ -11,6 +11,7 @@ add_library(tolvira_win32 STATIC
   platform/win32/TimerMirror.cpp
   platform/win32/Win32Children.cpp
   platform/win32/Win32Clipboard.cpp
+  platform/win32/Win32Clock.cpp
   platform/win32/Win32Dialogs.cpp
   platform/win32/Win32Files.cpp
   platform/win32/Win32Keyboard.cpp

@@ -5,10 +5,18 @@
 
 namespace tolvira {
 
+std::vector<std::string> cameraEngineArguments(const Options& options) {
+    std::vector<std::string> args;
+    if (!options.beep) args.push_back("-q");
+    if (!options.camera.empty()) args.push_back(options.camera);
+    return args;
+}
+
 void launchCameraEngine(MainForm& form) {
     Services& sys = form.sys;
     const std::string folder = sys.env.programFolder;
-    const ChildSpec engine{inFolder(folder, "zbarcam.exe"), {}, inFolder(folder, "bar.dat")};
+    const ChildSpec engine{inFolder(folder, "zbarcam.exe"), cameraEngineArguments(form.options),
+                           inFolder(folder, "bar.dat")};
     sys.worker.run(
         [&files = sys.files, &children = sys.children, &form, folder, engine]() -> Worker::Done {
             files.removeEverywhere(folder, "bar.dat");

@@ -1,5 +1,7 @@
 #include "pipeline/AutoInput.h"
 
+#include <optional>
+
 #include "pipeline/Utf8.h"
 
 namespace tolvira {
@@ -27,6 +29,52 @@ void addPress(std::vector<KeyInput>& keys, KeyInput::Kind kind, uint16_t code) {
     keys.push_back({kind, code, true});
 }
 
+bool isHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+constexpr uint8_t kShiftBit = 1;
+constexpr uint8_t kAltGrBits = 2 | 4;
+
+// The layout's key for a character, wrapped in the Shift and AltGr it needs; nothing when it
+// needs anything else (Ctrl or Alt alone, or a state such as Kana).
+std::optional<KeyPress> layoutPress(const LayoutKey& key) {
+    const uint8_t state = key.shiftState;
+    if ((state & ~(kShiftBit | kAltGrBits)) != 0) return std::nullopt;
+    if ((state & kAltGrBits) != 0 && (state & kAltGrBits) != kAltGrBits) return std::nullopt;
+    std::vector<uint16_t> modifiers;
+    if (state & kShiftBit) modifiers.push_back(kVkShift);
+    if (state & kAltGrBits) {
+        modifiers.push_back(kVkLeftControl);
+        modifiers.push_back(kVkRightAlt);
+    }
+    KeyPress press;
+    for (uint16_t m : modifiers) press.push_back({KeyInput::Kind::VirtualKey, m, false});
+    addPress(press, KeyInput::Kind::VirtualKey, key.virtualKey);
+    for (auto m = modifiers.rbegin(); m != modifiers.rend(); ++m) {
+        press.push_back({KeyInput::Kind::VirtualKey, *m, true});
+    }
+    return press;
+}
+
+// Each character of the text that is typed, a surrogate pair as one: the units in order.
+template <typename Each>
+void forEachTypedCharacter(std::string_view text, Each each) {
+    const std::u16string units = utf16FromUtf8(text);
+    for (size_t i = 0; i < units.size(); ++i) {
+        if (isTypedControl(units[i])) continue;
+        const bool pair = isHighSurrogate(units[i]) && i + 1 < units.size();
+        each(std::u16string_view(units).substr(i, pair ? 2 : 1));
+        if (pair) ++i;
+    }
+}
+
+KeyPress unicodePress(std::u16string_view character) {
+    KeyPress press;
+    for (char16_t unit : character) addPress(press, KeyInput::Kind::Unicode, unit);
+    return press;
+}
+
 }  // namespace
 
 std::u16string utf16FromUtf8(std::string_view text) {
@@ -40,6 +88,28 @@ std::u16string utf16FromUtf8(std::string_view text) {
     return out;
 }
 
+std::vector<KeyPress> unicodePresses(std::string_view text, Suffix suffix) {
+    std::vector<KeyPress> presses;
+    forEachTypedCharacter(text, [&](std::u16string_view c) { presses.push_back(unicodePress(c)); });
+    if (suffix != Suffix::None) presses.push_back(suffixPress(suffix));
+    return presses;
+}
+
+std::vector<KeyPress> layoutPresses(std::string_view text, Suffix suffix, Keyboard& keyboard) {
+    std::vector<KeyPress> presses;
+    forEachTypedCharacter(text, [&](std::u16string_view c) {
+        std::optional<KeyPress> press;
+        if (c.size() == 1) {
+            if (const std::optional<LayoutKey> key = keyboard.layoutKey(c.front())) {
+                press = layoutPress(*key);
+            }
+        }
+        presses.push_back(press ? std::move(*press) : unicodePress(c));
+    });
+    if (suffix != Suffix::None) presses.push_back(suffixPress(suffix));
+    return presses;
+}
+
 std::vector<KeyInput> keystrokesFor(std::string_view text, Suffix suffix) {
     const std::u16string units = utf16FromUtf8(text);
     std::vector<KeyInput> keys;
@@ -47,14 +117,41 @@ std::vector<KeyInput> keystrokesFor(std::string_view text, Suffix suffix) {
     for (char16_t unit : units) {
         if (!isTypedControl(unit)) addPress(keys, KeyInput::Kind::Unicode, unit);
     }
-    if (suffix == Suffix::Enter) addPress(keys, KeyInput::Kind::VirtualKey, kVkReturn);
-    if (suffix == Suffix::Tab) addPress(keys, KeyInput::Kind::VirtualKey, kVkTab);
+    const KeyPress last = suffixPress(suffix);
+    keys.insert(keys.end(), last.begin(), last.end());
     return keys;
 }
 
-bool AutoInput(Keyboard& keyboard, std::string_view text, Suffix suffix) {
-    const std::vector<KeyInput> keys = keystrokesFor(text, suffix);
-    return keys.empty() || keyboard.send(keys);
+std::string pastedText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    // Only ASCII controls and the two-byte C1 ones are dropped, so the bytes of every other
+    // character stay as they are.
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (isTypedControl(b) && b < 0x80) continue;
+        if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
+            static_cast<unsigned char>(text[i + 1]) >= 0x80) {
+            ++i;
+            continue;
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+KeyPress suffixPress(Suffix suffix) {
+    KeyPress press;
+    if (suffix == Suffix::Enter) addPress(press, KeyInput::Kind::VirtualKey, kVkReturn);
+    if (suffix == Suffix::Tab) addPress(press, KeyInput::Kind::VirtualKey, kVkTab);
+    return press;
+}
+
+KeyPress pastePress() {
+    return {{KeyInput::Kind::VirtualKey, kVkLeftControl, false},
+            {KeyInput::Kind::VirtualKey, kVkV, false},
+            {KeyInput::Kind::VirtualKey, kVkV, true},
+            {KeyInput::Kind::VirtualKey, kVkLeftControl, true}};
 }
 
 }  // namespace tolvira

@@ -1,6 +1,7 @@
 #pragma once
-// The one place that types. A code is typed character by character as Unicode input, never
-// through a key notation and never with a modifier, so no code can press keys it doesn't spell.
+// What typing a code presses. A code is typed character by character, never through a key
+// notation: as Unicode input, or as the keys of the target's layout with Shift or AltGr only
+// where a character needs them, or pasted with Ctrl+V. No code can press keys it doesn't spell.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,12 +18,28 @@ inline constexpr uint16_t kVkReturn = 0x0D;
 // UTF-16 units of UTF-8 text; each ill-formed sequence becomes U+FFFD.
 std::u16string utf16FromUtf8(std::string_view text);
 
-// The keystrokes for the text followed by the suffix key, as one batch. Control characters
-// other than TAB are left out: in the target they would act as keys such as Escape.
+inline constexpr uint16_t kVkShift = 0x10;
+inline constexpr uint16_t kVkLeftControl = 0xA2;
+inline constexpr uint16_t kVkRightAlt = 0xA5;  // with the left Ctrl, the AltGr of a layout
+inline constexpr uint16_t kVkV = 0x56;
+
+// The events of one key press: a character (both halves of a surrogate pair together), with
+// any Shift or AltGr it needs around it, or the suffix key.
+using KeyPress = std::vector<KeyInput>;
+
+// As Unicode input. Control characters other than TAB are left out: in the target they would
+// act as keys such as Escape.
+std::vector<KeyPress> unicodePresses(std::string_view text, Suffix suffix);
+// As the keys of the foreground window's layout; a character the layout can't make without a
+// modifier other than Shift or AltGr goes as Unicode input.
+std::vector<KeyPress> layoutPresses(std::string_view text, Suffix suffix, Keyboard& keyboard);
+
+// The Unicode keystrokes for the text followed by the suffix key, as one batch.
 std::vector<KeyInput> keystrokesFor(std::string_view text, Suffix suffix);
 
-// Sends the text and the suffix in one batch, without waiting for the target. True when there
-// was nothing to send.
-bool AutoInput(Keyboard& keyboard, std::string_view text, Suffix suffix);
+// The text as it is pasted: without the control characters that are never typed.
+std::string pastedText(std::string_view text);
+KeyPress suffixPress(Suffix suffix);  // empty for no suffix
+KeyPress pastePress();                // Ctrl+V
 
 }  // namespace tolvira

@@ -60,6 +60,7 @@ void ReadPTick(MainForm& form) {
         if (!line.text.empty()) {
             form.CodeList.insertTop(line.text);
             form.log.record(line);
+            form.recordHistory(CodeSource::Picture, line);
         }
     }
     form.ReadP.setEnabled(false);

@@ -5,8 +5,12 @@
 
 namespace tolvira {
 
+ResultPoll::ResultPoll(MainForm& form, std::string path)
+    : form_(form), reader_(std::move(path)), acceptedAtMs_(form.sys.clock.steadyMs()) {}
+
 void ResultPoll::tick() {
     form_.log.flush();
+    form_.history.flush();
     Services& sys = form_.sys;
     const std::vector<Bytes> lines = reader_.readNew(sys.files, lastLineOnly_);
     // Only a read that got through passes over the older lines; a locked file must not let
@@ -16,7 +20,7 @@ void ResultPoll::tick() {
     for (const Bytes& line : lines) {
         form_.LastBar = ResultLine::fromBytes(line, sys.codec);
         lastRead_ = form_.LastBar.raw;
-        test();
+        test(true);
     }
     if (!lines.empty()) return;
     // Nothing new: LastBar is still the file's last line, unless the help panel replaced it.
@@ -24,7 +28,7 @@ void ResultPoll::tick() {
         form_.LastBar = ResultLine::fromBytes(*reader_.lastLine(), sys.codec);
         lastRead_ = form_.LastBar.raw;
     }
-    test();
+    test(false);
 }
 
 void ResultPoll::noteDroppedLines() {
@@ -38,10 +42,16 @@ const std::string& ResultPoll::oldBar() {
     return *accepted_;
 }
 
-void ResultPoll::test() {
+bool ResultPoll::rescanDue(bool fresh) const {
+    const int64_t seconds = form_.options.rescanSeconds;
+    return fresh && seconds > 0 && form_.sys.clock.steadyMs() - acceptedAtMs_ >= seconds * 1000;
+}
+
+void ResultPoll::test(bool fresh) {
     const ResultLine line = form_.LastBar;
-    if (line.text.empty() || line.text == oldBar()) return;
+    if (line.text.empty() || (line.text == oldBar() && !rescanDue(fresh))) return;
     accepted_ = line.text;
+    acceptedAtMs_ = form_.sys.clock.steadyMs();
     form_.settings.save("OldBar", line.text);
     if (line.text == kWelcomeLine) {
         form_.hs.setVisible(true);

@@ -17,7 +17,7 @@ inline constexpr const char* kLineDroppedNote = "结果行过长，已丢弃";
 
 class ResultPoll {
   public:
-    ResultPoll(MainForm& form, std::string path) : form_(form), reader_(std::move(path)) {}
+    ResultPoll(MainForm& form, std::string path);
 
     void tick();
     // The bp label: pause, or resume with only the file's last line considered.
@@ -26,9 +26,12 @@ class ResultPoll {
     void engineLaunched() { lastLineOnly_ = false; }
 
   private:
-    void test();
+    // fresh: the line was just read from the file, not the last one looked at again.
+    void test(bool fresh);
     void noteDroppedLines();
     const std::string& oldBar();
+    // A fresh reading of the last accepted line, taken again once "rescan" seconds have passed.
+    bool rescanDue(bool fresh) const;
 
     MainForm& form_;
     ResultFileReader reader_;
@@ -37,6 +40,9 @@ class ResultPoll {
     bool lastLineOnly_ = true;  // the first read of a run, and the first after resuming
     // The last accepted line, kept here too so a store that fails can't make it pass again.
     std::optional<std::string> accepted_;
+    // When the last accepted line was taken; a line accepted in an earlier run counts as taken
+    // at this run's start.
+    int64_t acceptedAtMs_;
 };
 
 }  // namespace tolvira

@@ -50,6 +50,10 @@ void Control::doubleClick() {
     if (enabled_ && onDoubleClick) onDoubleClick();
 }
 
+void Control::setCaptionQuietly(std::string caption) {
+    caption_ = std::move(caption);
+}
+
 void Control::notify(Property property) {
     if (view_) view_->changed(*this, property);
 }
@@ -67,6 +71,15 @@ void CheckBox::setValueWithoutEvent(int value) {
     if (value == value_) return;
     value_ = value;
     notify(Property::Value);
+}
+
+EditBox::EditBox(std::string name, Bounds bounds, int maxLength)
+    : Control(ControlKind::EditBox, std::move(name), bounds), maxLength_(maxLength) {}
+
+void EditBox::typed(std::string text) {
+    // The backend's window already shows it, so it is not told again.
+    setCaptionQuietly(std::move(text));
+    if (onChange) onChange();
 }
 
 OptionButton::OptionButton(std::string name, Bounds bounds, std::string caption)

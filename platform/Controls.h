@@ -39,7 +39,17 @@ struct Style {
     bool handCursor = false;
 };
 
-enum class ControlKind { Label, CheckBox, OptionButton, ListBox, Panel, Button, Image, Shape };
+enum class ControlKind {
+    Label,
+    CheckBox,
+    OptionButton,
+    ListBox,
+    Panel,
+    Button,
+    Image,
+    Shape,
+    EditBox
+};
 enum class Property { Caption, Visible, Enabled, Value, ItemAddedFirst, ItemAddedLast, Position };
 
 class Control;
@@ -85,6 +95,7 @@ class Control {
 
   protected:
     void notify(Property property);
+    void setCaptionQuietly(std::string caption);
 
   private:
     ControlKind kind_;
@@ -130,6 +141,20 @@ class OptionButton : public Control {
   private:
     bool selected_ = false;
     std::vector<OptionButton*> group_;
+};
+
+// A one-line text the user types into; its text is the caption.
+class EditBox : public Control {
+  public:
+    EditBox(std::string name, Bounds bounds, int maxLength);
+    const std::string& text() const { return caption(); }
+    int maxLength() const { return maxLength_; }  // UTF-16 units the user can type
+    // What the user typed, as the backend reports it; raises the change event.
+    void typed(std::string text);
+    std::function<void()> onChange;
+
+  private:
+    int maxLength_;
 };
 
 class ListBox : public Control {

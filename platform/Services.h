@@ -107,11 +107,29 @@ class Registry {
     virtual bool remove(Hive hive, const std::string& key, const std::string& name) = 0;
 };
 
+inline constexpr uint32_t kUnicodeTextFormat = 13;  // CF_UNICODETEXT
+
+// Everything the clipboard held, format by format, so it can be put back after a paste.
+struct ClipboardContents {
+    struct Item {
+        uint32_t format = 0;
+        Bytes data;
+        bool operator==(const Item&) const = default;
+    };
+    std::vector<Item> items;  // empty: the clipboard was empty
+    bool operator==(const ClipboardContents&) const = default;
+};
+
 class Clipboard {
   public:
     virtual ~Clipboard() = default;
     virtual bool clear() = 0;
     virtual bool setText(const std::string& text) = 0;
+    // Nothing when the clipboard can't be read now.
+    virtual std::optional<ClipboardContents> save() = 0;
+    virtual bool restore(const ClipboardContents& contents) = 0;
+    // Changes whenever anyone changes the clipboard.
+    virtual uint32_t changeCount() = 0;
 };
 
 struct KeyInput {
@@ -122,11 +140,44 @@ struct KeyInput {
     bool operator==(const KeyInput&) const = default;
 };
 
+// How the foreground window's keyboard layout makes a character: its virtual key and the
+// shift state, as VkKeyScanEx reports them (bit 0 Shift, bit 1 Ctrl, bit 2 Alt, higher bits
+// other states).
+struct LayoutKey {
+    uint16_t virtualKey = 0;
+    uint8_t shiftState = 0;
+    bool operator==(const LayoutKey&) const = default;
+};
+
 class Keyboard {
   public:
     virtual ~Keyboard() = default;
     // One batch, handed to the system without waiting for the target.
     virtual bool send(const std::vector<KeyInput>& keys) = 0;
+    // Whether the user holds Shift, Ctrl, Alt or a Windows key down right now.
+    virtual bool modifierHeld() = 0;
+    // The key of the foreground window's layout that types this UTF-16 unit, or nothing.
+    virtual std::optional<LayoutKey> layoutKey(char16_t unit) = 0;
+};
+
+// The local time of day, to the millisecond.
+struct LocalTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+    bool operator==(const LocalTime&) const = default;
+};
+
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    // Milliseconds from an arbitrary start, never going back.
+    virtual int64_t steadyMs() = 0;
+    virtual LocalTime localTime() = 0;
 };
 
 using WindowId = uintptr_t;  // 0: no window
@@ -217,6 +268,7 @@ struct Services {
     Lifecycle& lifecycle;
     TextCodec& codec;
     Worker& worker;
+    Clock& clock;
 };
 
 // `name` in `folder`, with one backslash between them.

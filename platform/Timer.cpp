@@ -13,6 +13,12 @@ void Timer::setEnabled(bool enabled) {
     if (view_) view_->timerChanged(*this);
 }
 
+void Timer::setInterval(int intervalMs) {
+    if (intervalMs == interval_) return;
+    interval_ = intervalMs;
+    if (enabled_ && view_) view_->timerChanged(*this);
+}
+
 void Timer::tick() {
     if (enabled_ && onTick) onTick();
 }

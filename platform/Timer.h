@@ -25,6 +25,8 @@ class Timer {
     int interval() const { return interval_; }
     bool enabled() const { return enabled_; }
     void setEnabled(bool enabled);
+    // A running timer starts its countdown again with the new interval.
+    void setInterval(int intervalMs);
     const std::string& tag() const { return tag_; }
     void setTag(std::string tag) { tag_ = std::move(tag); }
 

@@ -42,6 +42,8 @@ void saveOption(MainForm& form, const char* key, const OptionButton& option) {
 }  // namespace
 
 void LoadSettings(MainForm& form) {
+    // Each of these keys falls back on its own, so they come first and never end the load.
+    form.options = loadOptions(form.settings);
     if (!loadCheck(form, "c1", "1", form.Check1)) return;
     if (!loadCheck(form, "c2", "0", form.Check2)) return;
     if (!loadCheck(form, "c3", "0", form.Check3)) return;
@@ -52,6 +54,8 @@ void LoadSettings(MainForm& form) {
 }
 
 void OpenSettings(MainForm& form) {
+    // From the "更多设置" panel too, whose changes are in force already.
+    form.Fmore.setVisible(false);
     form.Fset.move(kPanelLeft, kPanelTop);
     form.restart.setEnabled(true);
     form.Fset.setVisible(true);

@@ -77,17 +77,5 @@ TEST(AutoInputTest, IllFormedUtf8BecomesReplacementCharacters) {
     EXPECT_EQ(utf16FromUtf8(""), u"");
 }
 
-TEST(AutoInputTest, SendsOneBatchAndNothingWhenThereIsNothingToType) {
-    fake::FakeKeyboard keyboard;
-    EXPECT_TRUE(AutoInput(keyboard, "ab", Suffix::Enter));
-    EXPECT_TRUE(AutoInput(keyboard, "", Suffix::None));
-    EXPECT_TRUE(AutoInput(keyboard, "\x1b", Suffix::None));
-    EXPECT_TRUE(AutoInput(keyboard, "", Suffix::Tab));
-    EXPECT_EQ(describeBatches(keyboard.batches), (std::vector<std::string>{"ab<Enter>", "<Tab>"}));
-
-    keyboard.fails = true;
-    EXPECT_FALSE(AutoInput(keyboard, "ab", Suffix::None));
-}
-
 }  // namespace
 }  // namespace tolvira::test

@@ -15,6 +15,17 @@ void FakeClock::timerChanged(Timer& timer) {
     }
 }
 
+LocalTime FakeClock::localTime() {
+    const int64_t ms = now_ % (10 * 3600 * 1000);
+    return {2026,
+            12,
+            8,
+            14 + static_cast<int>(ms / 3'600'000),
+            static_cast<int>(ms / 60'000 % 60),
+            static_cast<int>(ms / 1000 % 60),
+            static_cast<int>(ms % 1000)};
+}
+
 void FakeClock::advance(int64_t ms) {
     const int64_t end = now_ + ms;
     for (;;) {
@@ -192,10 +203,33 @@ bool FakeClipboard::setText(const std::string& newText) {
     return true;
 }
 
+std::optional<ClipboardContents> FakeClipboard::save() {
+    if (held) return std::nullopt;
+    ClipboardContents contents;
+    if (text) contents.items.push_back({kUnicodeTextFormat, *text});
+    return contents;
+}
+
+bool FakeClipboard::restore(const ClipboardContents& contents) {
+    if (held) return false;
+    text.reset();
+    if (!contents.items.empty()) text = contents.items.front().data;
+    ++changes;
+    return true;
+}
+
 bool FakeKeyboard::send(const std::vector<KeyInput>& keys) {
     if (fails) return false;
     batches.push_back(keys);
+    sentAt.push_back(clock_.now());
+    clipboardAt.push_back(clipboard && clipboard->text ? *clipboard->text : "<empty>");
     return true;
+}
+
+std::optional<LayoutKey> FakeKeyboard::layoutKey(char16_t unit) {
+    const auto it = layout.find(unit);
+    if (it == layout.end()) return std::nullopt;
+    return it->second;
 }
 
 std::vector<TitledWindow> FakeOtherWindows::titled(const std::string& title) {
@@ -320,7 +354,10 @@ Environment FakePlatform::defaultEnvironment() {
 }
 
 FakePlatform::FakePlatform(Environment env)
-    : services{std::move(env), processes, children, files,   registry,  clipboard, keyboard,
-               windows,        window,    tray,     dialogs, lifecycle, codec,     worker} {}
+    : services{std::move(env), processes, children, files,  registry,
+               clipboard,      keyboard,  windows,  window, tray,
+               dialogs,        lifecycle, codec,    worker, clock} {
+    keyboard.clipboard = &clipboard;
+}
 
 }  // namespace tolvira::fake

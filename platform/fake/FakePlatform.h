@@ -15,9 +15,12 @@
 
 namespace tolvira::fake {
 
-// Fires attached timers in time order as the test advances the clock.
-class FakeClock : public TimerView {
+// Fires attached timers in time order as the test advances the clock; the local time starts
+// at 2026-12-08 14:00:00.000 and follows the virtual time (within that day).
+class FakeClock : public TimerView, public Clock {
   public:
+    int64_t steadyMs() override { return now_; }
+    LocalTime localTime() override;
     void attach(Timer& timer);
     void timerChanged(Timer& timer) override;
     // Moves time on by ms, firing every tick that falls due on the way.
@@ -111,10 +114,14 @@ class FakeRegistry : public Registry {
     std::vector<std::string> writes;  // path() of each successful set or remove
 };
 
+// Holds text only; a saved snapshot is that text as one CF_UNICODETEXT item.
 class FakeClipboard : public Clipboard {
   public:
     bool clear() override;
     bool setText(const std::string& text) override;
+    std::optional<ClipboardContents> save() override;
+    bool restore(const ClipboardContents& contents) override;
+    uint32_t changeCount() override { return static_cast<uint32_t>(changes); }
     std::optional<std::string> text;  // nothing: empty clipboard
     bool held = false;                // another program holds it open
     int changes = 0;
@@ -122,9 +129,20 @@ class FakeClipboard : public Clipboard {
 
 class FakeKeyboard : public Keyboard {
   public:
+    explicit FakeKeyboard(const FakeClock& clock) : clock_(clock) {}
     bool send(const std::vector<KeyInput>& keys) override;
+    bool modifierHeld() override { return held; }
+    std::optional<LayoutKey> layoutKey(char16_t unit) override;
     std::vector<std::vector<KeyInput>> batches;
+    std::vector<int64_t> sentAt;           // the virtual time of each batch
+    std::vector<std::string> clipboardAt;  // the clipboard's text as each batch went
     bool fails = false;
+    bool held = false;                     // the user holds a modifier down
+    std::map<char16_t, LayoutKey> layout;  // the foreground window's layout
+    const FakeClipboard* clipboard = nullptr;
+
+  private:
+    const FakeClock& clock_;
 };
 
 // Every window belongs to a process of the fake process list.
@@ -241,7 +259,7 @@ struct FakePlatform {
     FakeChildren children{files, processes};
     FakeRegistry registry;
     FakeClipboard clipboard;
-    FakeKeyboard keyboard;
+    FakeKeyboard keyboard{clock};
     FakeOtherWindows windows{processes};
     FakeFormWindow window;
     FakeTray tray{window.calls};

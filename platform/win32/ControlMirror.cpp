@@ -66,6 +66,10 @@ ControlMirror::ControlMirror(Control& control, HWND parent, int id, Backdrop bac
             SendMessageW(window, STM_SETIMAGE, IMAGE_BITMAP,
                          reinterpret_cast<LPARAM>(resources.testPattern));
             break;
+        case ControlKind::EditBox:
+            SendMessageW(window, EM_SETLIMITTEXT,
+                         static_cast<WPARAM>(static_cast<const EditBox&>(control).maxLength()), 0);
+            break;
         default:
             break;
     }
@@ -112,6 +116,10 @@ HWND ControlMirror::create(HWND parent, int id) {
             break;
         case ControlKind::Shape:
             style |= SS_OWNERDRAW;
+            break;
+        case ControlKind::EditBox:
+            windowClass = L"EDIT";
+            style |= ES_AUTOHSCROLL | WS_TABSTOP;
             break;
     }
     const Bounds& at = control_.bounds();
@@ -224,6 +232,14 @@ void ControlMirror::notified(WORD code) {
             if (code == LBN_DBLCLK) list.doubleClick();
             break;
         }
+        case ControlKind::EditBox:
+            if (code == EN_CHANGE) {
+                std::wstring text(static_cast<size_t>(GetWindowTextLengthW(handle())) + 1, L'\0');
+                text.resize(static_cast<size_t>(
+                    GetWindowTextW(handle(), text.data(), static_cast<int>(text.size()))));
+                static_cast<EditBox&>(control_).typed(narrow(text));
+            }
+            break;
         case ControlKind::Panel:
         case ControlKind::Shape:
             break;
@@ -288,6 +304,7 @@ bool ControlMirror::parentMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
             return false;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLOREDIT:
             if (const ControlMirror* child = of(reinterpret_cast<HWND>(lParam))) {
                 result = reinterpret_cast<LRESULT>(child->colours(reinterpret_cast<HDC>(wParam)));
                 return true;

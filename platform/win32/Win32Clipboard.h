@@ -16,6 +16,11 @@ class Win32Clipboard final : public Clipboard {
     explicit Win32Clipboard(std::function<HWND()> owner) : owner_(std::move(owner)) {}
     bool clear() override;
     bool setText(const std::string& text) override;
+    // Every format held in global memory; drawings (bitmaps, metafiles, palettes) come back
+    // through the bitmap-as-memory format that Windows makes from them.
+    std::optional<ClipboardContents> save() override;
+    bool restore(const ClipboardContents& contents) override;
+    uint32_t changeCount() override { return GetClipboardSequenceNumber(); }
 
   private:
     std::function<HWND()> owner_;

@@ -10,6 +10,7 @@
 #include "platform/win32/Text.h"
 #include "platform/win32/Win32Children.h"
 #include "platform/win32/Win32Clipboard.h"
+#include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Keyboard.h"
@@ -121,9 +122,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32OtherWindows otherWindows;
     Win32TextCodec codec;
     Win32Worker worker;
+    Win32Clock clock;
     Services services{readEnvironment(), processes, children,     files,  registry,
                       clipboard,         keyboard,  otherWindows, window, window.tray(),
-                      dialogs,           lifecycle, codec,        worker};
+                      dialogs,           lifecycle, codec,        worker, clock};
 
     MainForm form(services);
     const Attachment attachment(window, form);

@@ -281,6 +281,14 @@ int text(const Args& a) {
     return kYes;
 }
 
+// As if the user had typed TEXT into an edit box: the box tells its parent of the change.
+int setText(const Args& a) {
+    if (a.size() < 2) return kBadUse;
+    HWND wnd = findControl(a[0]);
+    if (!wnd) return kBadUse;
+    return SendMessageW(wnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[1].c_str())) ? kYes : kNo;
+}
+
 int waitText(const Args& a) {
     if (a.size() < 2) return kBadUse;
     std::wstring last;
@@ -744,6 +752,7 @@ const Command kCommands[] = {
     {L"close", 1, closeWindow, L"TITLE"},
     {L"text", 1, text, L"CONTROL"},
     {L"wait-text", 2, waitText, L"CONTROL TEXT [MS]"},
+    {L"set-text", 2, setText, L"CONTROL TEXT"},
     {L"items", 1, items, L"CONTROL"},
     {L"wait-item", 3, waitItem, L"CONTROL INDEX TEXT [MS]"},
     {L"control-visible", 1, controlVisible, L"CONTROL"},

@@ -1,11 +1,14 @@
-// TargetEdit.exe LOGFILE: the window the end-to-end scripts type into. A top-level window
-// "tolvira-e2e-target" holds a multi-line edit control with the keyboard focus. Every key message
-// the edit receives is appended to LOGFILE as one line
-//     <microseconds> <message> <code in hex> <modifiers held>
+// TargetEdit.exe LOGFILE [--keys-only]: the window the end-to-end scripts type into. A top-level
+// window "tolvira-e2e-target" holds a multi-line edit control with the keyboard focus. Every key
+// message the edit receives is appended to LOGFILE as one line
+//     <microseconds> <message> <code in hex> <modifiers held> <input time>
 // (message: keydown, keyup, syskeydown, syskeyup, char, syschar, deadchar; modifiers: "-" or
-// e.g. "ctrl+alt"), written at once, so a script can prove that no key chord reached the window
-// and measure when each code's first key arrived. The microseconds are QueryPerformanceCounter's,
-// the clock the scripted engine stamps its writes with.
+// e.g. "ctrl+alt"; input time: GetMessageTime's milliseconds, when the system took the key in,
+// whatever the target's own delays), written at once, so a script can prove that no key chord
+// reached the window and measure when each code's first key arrived. The microseconds are
+// QueryPerformanceCounter's, the clock the scripted engine stamps its writes with. With --keys-only
+// the window ignores Unicode key events (VK_PACKET), as remote-desktop clients and some older
+// programs do: only ordinary keys reach the edit, and the ignored events are logged as "ignored".
 #include <windows.h>
 
 #include <string>
@@ -19,6 +22,7 @@ using tolvira::e2e::nowMicroseconds;
 using tolvira::win32::UniqueHandle;
 
 constexpr wchar_t kTitle[] = L"tolvira-e2e-target";
+constexpr UINT kIgnoredPacket = WM_APP;
 
 const char* messageName(UINT msg) {
     switch (msg) {
@@ -36,6 +40,8 @@ const char* messageName(UINT msg) {
             return "syschar";
         case WM_DEADCHAR:
             return "deadchar";
+        case kIgnoredPacket:
+            return "ignored";
         default:
             return nullptr;
     }
@@ -69,7 +75,8 @@ struct Target {
         char code[16];
         wsprintfA(code, "%x", unsigned(wp));
         const std::string line =
-            std::to_string(at) + " " + name + " " + code + " " + modifiersHeld() + "\n";
+            std::to_string(at) + " " + name + " " + code + " " + modifiersHeld() + " " +
+            std::to_string(static_cast<unsigned long>(GetMessageTime())) + "\n";
         DWORD written = 0;
         WriteFile(log.get(), line.data(), DWORD(line.size()), &written, nullptr);
     }
@@ -134,8 +141,14 @@ int wmain(int argc, wchar_t** argv) {
     SetForegroundWindow(main);
     SetFocus(target.edit);
 
+    const bool keysOnly = argc > 2 && std::wstring(argv[2]) == L"--keys-only";
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (keysOnly && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) &&
+            msg.wParam == VK_PACKET) {
+            if (msg.message == WM_KEYDOWN) target.record(kIgnoredPacket, 0);
+            continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

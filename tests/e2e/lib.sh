@@ -243,13 +243,14 @@ not_listed() {
     log "ok: \"$1\" not listed"
 }
 
-# start_target_edit KEYLOG: starts TargetEdit.exe (built next to probe.exe), a window
-# "tolvira-e2e-target" whose edit control takes the typed codes, logging every key message it
-# gets into the Unix file KEYLOG (see TargetEdit.cpp), and waits until it has the focus.
+# start_target_edit KEYLOG [--keys-only]: starts TargetEdit.exe (built next to probe.exe), a
+# window "tolvira-e2e-target" whose edit control takes the typed codes, logging every key message
+# it gets into the Unix file KEYLOG (see TargetEdit.cpp), and waits until it has the focus.
 TARGET_TITLE=tolvira-e2e-target
 start_target_edit() {
     local keylog=$1
-    "$WINE" "$(dirname "$TOLVIRA_PROBE")/TargetEdit.exe" "Z:${keylog//\//\\}" \
+    shift
+    "$WINE" "$(dirname "$TOLVIRA_PROBE")/TargetEdit.exe" "Z:${keylog//\//\\}" "$@" \
         >>"$E2E_TMP/target.log" 2>&1 &
     E2E_PIDS+=($!)
     probe wait-window "$TARGET_TITLE" 30000 || fail "the target window did not appear"

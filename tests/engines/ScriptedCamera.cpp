@@ -20,7 +20,8 @@
 //                   a raw byte, "\\" a backslash. Lines starting with "@" are commands:
 //                   "@part TEXT" writes TEXT without a line end, "@sleep MS", "@crash", "@exit".
 //   zbarcam.starts  one line "started <pid>" is appended at every start, so a test can count
-//                   the launches even of engines that ended since.
+//                   the launches even of engines that ended since; then " args" and each
+//                   argument after a blank when there are any.
 // Otherwise it runs until it is ended, like the real engine.
 #include <windows.h>
 
@@ -115,7 +116,10 @@ void recordStart(const std::wstring& folder) {
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) return;
-    std::string line = "started " + std::to_string(GetCurrentProcessId()) + "\r\n";
+    std::string line = "started " + std::to_string(GetCurrentProcessId());
+    if (__argc > 1) line += " args";
+    for (int i = 1; i < __argc; ++i) line += std::string(" ") + __argv[i];
+    line += "\r\n";
     DWORD written = 0;
     WriteFile(f.get(), line.data(), DWORD(line.size()), &written, nullptr);
 }

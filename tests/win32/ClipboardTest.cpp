@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <thread>
 
 #include "platform/win32/Win32Clipboard.h"
@@ -59,6 +60,48 @@ TEST_F(ClipboardTest, GivesUpWhileAnotherHoldsItAndWorksOnceReleased) {
     EXPECT_EQ(clipboardText(), L"free");
     CloseHandle(held);
     CloseHandle(release);
+}
+
+TEST_F(ClipboardTest, SaveAndRestoreBringBackEveryMemoryFormat) {
+    const UINT custom = RegisterClipboardFormatW(L"Tolvira test format");
+    ASSERT_NE(custom, 0u);
+    ASSERT_TRUE(OpenClipboard(window.get()));
+    EmptyClipboard();
+    const auto put = [](UINT format, const void* bytes, size_t size) {
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+        std::memcpy(GlobalLock(memory), bytes, size);
+        GlobalUnlock(memory);
+        SetClipboardData(format, memory);
+    };
+    const wchar_t text[] = L"user \x4E2D";
+    const char raw[] = {'\x01', '\x00', '\xFF', 'z'};
+    put(CF_UNICODETEXT, text, sizeof text);
+    put(custom, raw, sizeof raw);
+    CloseClipboard();
+
+    const std::optional<ClipboardContents> saved = clipboard.save();
+    ASSERT_TRUE(saved);
+    const uint32_t before = clipboard.changeCount();
+    ASSERT_TRUE(clipboard.setText("pasted"));
+    EXPECT_NE(clipboard.changeCount(), before);
+    EXPECT_EQ(clipboardText(), L"pasted");
+
+    ASSERT_TRUE(clipboard.restore(*saved));
+    EXPECT_EQ(clipboardText(), L"user \x4E2D");
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    const HANDLE back = GetClipboardData(custom);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(std::string(static_cast<const char*>(GlobalLock(back)), sizeof raw),
+              std::string(raw, sizeof raw));
+    GlobalUnlock(back);
+    CloseClipboard();
+
+    ASSERT_TRUE(clipboard.clear());
+    const std::optional<ClipboardContents> empty = clipboard.save();
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->items.empty());
+    ASSERT_TRUE(clipboard.restore(*empty));
+    EXPECT_EQ(clipboardText(), L"<none>");
 }
 
 }  // namespace

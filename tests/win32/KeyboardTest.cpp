@@ -58,5 +58,28 @@ TEST(Keyboard, TypesTextLiterallyAndTheSuffixAsARealKey) {
     EXPECT_TRUE(Win32Keyboard().send({}));
 }
 
+TEST(Keyboard, LayoutKeysComeFromTheLayoutWithTheShiftTheyNeed) {
+    if (!displayAvailable()) GTEST_SKIP() << "no display, no keyboard layout";
+    Win32Keyboard keyboard;
+    const bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
+    const std::optional<LayoutKey> lower = keyboard.layoutKey(u'a');
+    ASSERT_TRUE(lower);
+    EXPECT_EQ(lower->virtualKey, 'A');
+    EXPECT_EQ(lower->shiftState, caps ? 1 : 0);
+    const std::optional<LayoutKey> upper = keyboard.layoutKey(u'A');
+    ASSERT_TRUE(upper);
+    EXPECT_EQ(upper->virtualKey, 'A');
+    EXPECT_EQ(upper->shiftState, caps ? 0 : 1);
+    const std::optional<LayoutKey> digit = keyboard.layoutKey(u'1');
+    ASSERT_TRUE(digit);
+    EXPECT_EQ(digit->virtualKey, '1');
+    EXPECT_EQ(digit->shiftState, 0);
+    EXPECT_FALSE(keyboard.layoutKey(0x4E2D)) << "no key makes a Chinese character";
+}
+
+TEST(Keyboard, NoModifierIsHeldWhenNobodyPressesOne) {
+    EXPECT_FALSE(Win32Keyboard().modifierHeld());
+}
+
 }  // namespace
 }  // namespace tolvira::win32::test

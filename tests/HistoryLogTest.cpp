@@ -1,0 +1,95 @@
+#include "pipeline/HistoryLog.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/FormFixture.h"
+
+namespace tolvira::test {
+namespace {
+
+constexpr const char* kHistory = "C:\\Scan\\history.csv";
+constexpr const char* kBom = "\xEF\xBB\xBF";
+
+TEST(CsvFieldTest, QuotedOnlyWhenItHoldsACommaQuoteCrOrLf) {
+    EXPECT_EQ(csvField("plain 中文"), "plain 中文");
+    EXPECT_EQ(csvField(""), "");
+    EXPECT_EQ(csvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(csvField("\""), "\"\"\"\"");
+    EXPECT_EQ(csvField("line\rend"), "\"line\rend\"");
+    EXPECT_EQ(csvField("line\nend"), "\"line\nend\"");
+    EXPECT_EQ(csvField("semi;colon"), "semi;colon");
+}
+
+TEST(CsvFieldTest, TimeStampHasMillisecondsAndLeadingZeros) {
+    EXPECT_EQ(timeStamp({2026, 12, 8, 14, 3, 27, 120}), "2026-12-08 14:03:27.120");
+    EXPECT_EQ(timeStamp({2027, 1, 2, 3, 4, 5, 6}), "2027-01-02 03:04:05.006");
+}
+
+class HistoryTest : public FormTest {
+  protected:
+    MainForm& running() {
+        MainForm& f = started();
+        advance(1);
+        return f;
+    }
+    void scan(const Bytes& line) {
+        fx.files.write(kBarDat, line + "\r\n");
+        advance(100 - fx.clock.now() % 100);
+    }
+    std::string history() const {
+        const Bytes* data = fx.files.contents(kHistory);
+        return data ? *data : "<missing>";
+    }
+};
+
+TEST_F(HistoryTest, EachCameraCodeIsOneRecordAfterOneByteOrderMark) {
+    running();
+    scan("QR-Code:中文,\"x\"");
+    scan("EAN-13:4006381333931");
+    EXPECT_EQ(history(), std::string(kBom) +
+                             "2026-12-08 14:00:00.100,camera,QR-Code,\"中文,\"\"x\"\"\"\r\n"
+                             "2026-12-08 14:00:00.200,camera,EAN-13,4006381333931\r\n");
+}
+
+TEST_F(HistoryTest, AnExistingFileGetsNoSecondMark) {
+    fx.files.put(kHistory, std::string(kBom) + "old\r\n");
+    running();
+    scan("QR-Code:a");
+    EXPECT_EQ(history(), std::string(kBom) + "old\r\n2026-12-08 14:00:00.100,camera,QR-Code,a\r\n");
+}
+
+TEST_F(HistoryTest, PictureCodesAreRecordedAsPictures) {
+    MainForm& f = running();
+    f.listDrop({"D:\\photo.png"});
+    fx.files.put("C:\\Scan\\bar2.dat", "QR-Code:pic:1\r\n");
+    fx.processes.processes.clear();
+    advance(1500);
+    EXPECT_EQ(history(), std::string(kBom) + "2026-12-08 14:00:01.501,picture,QR-Code,pic:1\r\n");
+}
+
+TEST_F(HistoryTest, RecordsWaitWhileTheFileIsLockedAndNoneIsLost) {
+    running();
+    scan("QR-Code:one");
+    fx.files.files[kHistory].locked = true;
+    scan("QR-Code:two");
+    scan("QR-Code:three");
+    EXPECT_EQ(history(), std::string(kBom) + "2026-12-08 14:00:00.100,camera,QR-Code,one\r\n");
+    fx.files.files[kHistory].locked = false;
+    advance(100);
+    EXPECT_EQ(history(), std::string(kBom) +
+                             "2026-12-08 14:00:00.100,camera,QR-Code,one\r\n"
+                             "2026-12-08 14:00:00.200,camera,QR-Code,two\r\n"
+                             "2026-12-08 14:00:00.300,camera,QR-Code,three\r\n");
+}
+
+TEST_F(HistoryTest, OffWritesNothingAndDataTxtStaysAsItIs) {
+    MainForm& f = running();
+    f.options.history = false;
+    scan("QR-Code:a");
+    EXPECT_EQ(history(), "<missing>");
+    EXPECT_EQ(*fx.files.contents(kDataTxt), "a\r\n");
+}
+
+}  // namespace
+}  // namespace tolvira::test

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/FormFixture.h"
+
+namespace tolvira::test {
+namespace {
+
+class MorePanelTest : public FormTest {
+  protected:
+    void store(const std::string& key, const std::string& text) {
+        fx.registry.values[fake::FakeRegistry::path(Hive::CurrentUser, kSettingsKey, key)] = {
+            RegistryValue::Status::Text, text};
+    }
+    std::string stored(const std::string& key) const {
+        const auto it =
+            fx.registry.values.find(fake::FakeRegistry::path(Hive::CurrentUser, kSettingsKey, key));
+        return it == fx.registry.values.end() ? "<absent>" : it->second.text;
+    }
+    MainForm& opened() {
+        MainForm& f = started();
+        f.bset.click();
+        f.more.click();
+        return f;
+    }
+};
+
+TEST_F(MorePanelTest, TheLinkOpensThePanelInPlaceOfTheSettingsPanelShowingTheStoredValues) {
+    store("rescan", "5");
+    store("keydelay", "bad");
+    store("typemode", "2");
+    store("prefix", "P");
+    store("camera", "1");
+    store("beep", "0");
+    MainForm& f = opened();
+    EXPECT_TRUE(f.Fmore.visible());
+    EXPECT_FALSE(f.Fset.visible());
+    EXPECT_EQ(f.Fmore.bounds(), (Bounds{kPanelLeft, kPanelTop, 3525, 3300}));
+    EXPECT_EQ(f.Fmore.bounds(), f.Fset.bounds()) << "same size and place";
+    EXPECT_EQ(f.trescan.text(), "5");
+    EXPECT_EQ(f.tkeydelay.text(), "0") << "the value in force";
+    EXPECT_TRUE(f.m2.selected());
+    EXPECT_FALSE(f.m0.selected());
+    EXPECT_EQ(f.tprefix.text(), "P");
+    EXPECT_EQ(f.tsuffix.text(), "");
+    EXPECT_EQ(f.tcamera.text(), "1");
+    EXPECT_FALSE(f.Check5.checked());
+    EXPECT_TRUE(f.Check6.checked());
+    EXPECT_EQ(f.options.typeMode, TypeMode::Paste) << "showing changes nothing";
+    EXPECT_FALSE(f.options.beep);
+}
+
+TEST_F(MorePanelTest, ChangesTakeEffectAtOnceAndInvalidTextKeepsTheValueInForce) {
+    MainForm& f = opened();
+    f.tkeydelay.typed("25");
+    EXPECT_EQ(f.options.keyDelayMs, 25);
+    f.tkeydelay.typed("2500");
+    EXPECT_EQ(f.options.keyDelayMs, 25);
+    f.tkeydelay.typed("");
+    EXPECT_EQ(f.options.keyDelayMs, 25);
+    f.trescan.typed("3600");
+    f.tprefix.typed("前");
+    f.tsuffix.typed("后");
+    f.tcamera.typed("x");
+    f.tcamera.typed("7");
+    f.m1.click();
+    f.m1.setSelected(true);
+    f.Check5.toggle();
+    f.Check6.toggle();
+    Options expected;
+    expected.rescanSeconds = 3600;
+    expected.keyDelayMs = 25;
+    expected.typeMode = TypeMode::LayoutKeys;
+    expected.prefix = "前";
+    expected.suffix = "后";
+    expected.camera = "7";
+    expected.beep = false;
+    expected.history = false;
+    EXPECT_EQ(f.options, expected);
+    EXPECT_EQ(stored("keydelay"), "<absent>") << "written by 确定 only";
+}
+
+TEST_F(MorePanelTest, OkWritesAllEightKeysAndReturnsToTheSettingsPanel) {
+    MainForm& f = opened();
+    f.tsuffix.typed("-x");
+    f.m2.setSelected(true);
+    f.moreok.click();
+    EXPECT_FALSE(f.Fmore.visible());
+    EXPECT_TRUE(f.Fset.visible());
+    EXPECT_EQ(stored("rescan"), "0");
+    EXPECT_EQ(stored("keydelay"), "0");
+    EXPECT_EQ(stored("typemode"), "2");
+    EXPECT_EQ(stored("prefix"), "");
+    EXPECT_EQ(stored("suffix"), "-x");
+    EXPECT_EQ(stored("camera"), "");
+    EXPECT_EQ(stored("beep"), "1");
+    EXPECT_EQ(stored("history"), "1");
+    EXPECT_EQ(stored("c1"), "<absent>") << "the settings panel's keys wait for its own 确定";
+    EXPECT_EQ(loadOptions(f.settings), f.options) << "loads back the same at the next start";
+}
+
+TEST_F(MorePanelTest, TheSettingsLabelBringsTheSettingsPanelBack) {
+    MainForm& f = opened();
+    f.tkeydelay.typed("9");
+    f.bset.click();
+    EXPECT_FALSE(f.Fmore.visible());
+    EXPECT_TRUE(f.Fset.visible());
+    EXPECT_EQ(f.options.keyDelayMs, 9);
+}
+
+TEST_F(MorePanelTest, CameraAndBeepChangedOnThePanelReachTheNextInitialise) {
+    MainForm& f = opened();
+    advance(1);
+    f.tcamera.typed("3");
+    f.Check5.setValue(0);
+    f.moreok.click();
+    f.restart.click();
+    advance(1000);
+    ASSERT_EQ(fx.children.started.size(), 2u);
+    EXPECT_EQ(fx.children.started[0].args, std::vector<std::string>{});
+    EXPECT_EQ(fx.children.started[1].args, (std::vector<std::string>{"-q", "3"}));
+}
+
+}  // namespace
+}  // namespace tolvira::test

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The "更多设置" panel of the real Tolvira.exe under Wine: the link drawn on the settings panel,
+# the second panel in its place with every control readable in the screenshot, the stored
+# values shown, a change written by its "确定", and the way back to the settings panel.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/window_lib.sh"
+
+e2e_begin
+e2e_program_folder 'Opt dir' 'window=never'
+reg_set "$SETTINGS_KEY" rescan 5
+reg_set "$SETTINGS_KEY" typemode 1
+reg_set "$SETTINGS_KEY" prefix '前'
+reg_set "$SETTINGS_KEY" beep 0
+# shellcheck disable=SC2119 # no arguments: a normal start
+start_tolvira
+
+visible() { [[ "$(probe control-visible "$1")" == visible ]]; }
+hidden() { [[ "$(probe control-visible "$1")" == hidden ]]; }
+stored_is() { [[ "$(reg_get "$SETTINGS_KEY" "$1")" == "$2" ]]; }
+
+log "the link on the settings panel"
+probe click bset
+wait_for 5 "the settings panel to open" visible Fset
+take_shot settings
+check settings "\"更多设置\" in a CJK font" glyphs 184 220 232 236 200 4
+
+log "the second panel in the same place, the first hidden"
+probe click more
+wait_for 5 "the more panel to open" visible Fmore
+wait_for 5 "the settings panel to close" hidden Fset
+expect_eq "Fmore's place and size" "$(probe control-rect Fmore)" "$(probe control-rect Fset)"
+expect_eq "rescan shown" "$(probe text trescan)" 5
+expect_eq "keydelay shown" "$(probe text tkeydelay)" 0
+expect_eq "prefix shown" "$(probe text tprefix)" '前'
+expect_eq "typing by layout keys chosen" "$(probe check-state m1)" 1
+expect_eq "beep shown off" "$(probe check-state Check5)" 0
+expect_eq "history shown on" "$(probe check-state Check6)" 1
+
+take_shot more
+check more "the panel's colour around its controls" fill 8 32 242 251 41,41,41 0.45
+# Window pixels of a control: the panel's place (8,32) plus the control's twips / 15.
+for edit in "trescan 128 42 184 59" "tkeydelay 128 62 184 79" "tprefix 128 102 232 119" \
+    "tsuffix 128 122 232 139" "tcamera 128 142 184 159"; do
+    read -r name x0 y0 x1 y1 <<<"$edit"
+    check more "$name's box" fill "$x0" "$y0" "$x1" "$y1" 64,64,64 0.6
+done
+check more "\"输入方式\" in a CJK font" glyphs 16 83 72 99 150 4
+check more "\"按键\" beside its button" glyphs 155 83 184 99 150 2
+check more "\"粘贴\" beside its button" glyphs 202 83 231 99 150 2
+check more "\"前缀\" in a CJK font" glyphs 16 103 48 119 150 2
+check more "\"后缀\" in a CJK font" glyphs 16 123 48 139 150 2
+check more "\"摄像头\" in a CJK font" glyphs 16 143 60 159 150 3
+check more "the re-scan caption" light 16 43 120 59 150 60
+check more "the key-pace caption" light 16 63 120 79 150 60
+check more "the \"Unicode\" choice" light 88 83 140 99 150 30
+check more "the beep check box's caption" light 30 162 120 178 150 40
+check more "the history check box's caption" light 30 182 200 198 150 60
+check more "the note on camera and beep" light 16 202 242 218 150 100
+check more "the 确定 button" light 80 222 176 246 150 20
+if [[ -n "${E2E_SHOTS:-}" ]]; then log "screenshots in $E2E_SHOTS"; fi
+
+log "a change applies at once and \"确定\" writes all eight keys, then the settings panel is back"
+probe set-text tkeydelay 20 || fail "cannot type into tkeydelay"
+probe set-text tsuffix '-后' || fail "cannot type into tsuffix"
+probe click m2
+chosen() { [[ "$(probe check-state "$1")" == 1 ]]; }
+wait_for 5 "paste to be chosen" chosen m2
+probe click moreok
+wait_for 5 "the more panel to close" hidden Fmore
+wait_for 5 "the settings panel to be back" visible Fset
+wait_for 5 "keydelay to be written" stored_is keydelay 20
+expect_eq "rescan" "$(reg_get "$SETTINGS_KEY" rescan)" 5
+expect_eq "typemode" "$(reg_get "$SETTINGS_KEY" typemode)" 2
+expect_eq "prefix" "$(reg_get "$SETTINGS_KEY" prefix)" '前'
+expect_eq "suffix" "$(reg_get "$SETTINGS_KEY" suffix)" '-后'
+expect_eq "camera" "$(reg_get "$SETTINGS_KEY" camera)" ''
+expect_eq "beep" "$(reg_get "$SETTINGS_KEY" beep)" 0
+expect_eq "history" "$(reg_get "$SETTINGS_KEY" history)" 1
