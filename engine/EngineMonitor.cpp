@@ -5,7 +5,6 @@
 #include <system_error>
 #include <vector>
 
-#include "app/MainForm.h"
 #include "engine/ProcessCheck.h"
 
 namespace tolvira {
@@ -18,6 +17,7 @@ constexpr const char* kNotRunning = "图像识别模块未运行";
 constexpr const char* kRunning = "图像识别模块已运行";
 constexpr const char* kLoaded = "[图像识别模块加载成功]";
 constexpr const char* kAnnounced = "1";
+constexpr const char* kNotReinitialised = "图像识别模块无法重新初始化";
 
 // The flag is taken by its numeric value, so only a text reading as 1 means announced.
 bool loadAnnounced(const std::string& tag) {
@@ -26,10 +26,6 @@ bool loadAnnounced(const std::string& tag) {
     double value = 0;
     const auto read = std::from_chars(tag.data() + start, tag.data() + tag.size(), value);
     return read.ec == std::errc() && value == 1;
-}
-
-void placeVideoWindow(MainForm& form, WindowId video) {
-    form.sys.windows.placeTopmost(video, form.Check3.checked());
 }
 
 }  // namespace
@@ -50,40 +46,55 @@ WindowId findVideoWindow(OtherWindows& windows, Processes& processes) {
     return 0;
 }
 
-WindowId findVideoWindow(Services& sys) {
-    return findVideoWindow(sys.windows, sys.processes);
+int EngineState(Processes& processes, OtherWindows& windows) {
+    if (!IsProcessRunning(processes, kCameraEngine)) return 0;
+    return findVideoWindow(windows, processes) == 0 ? 1 : 2;
 }
 
-int EngineState(Services& sys) {
-    if (!IsProcessRunning(sys.processes, kCameraEngine)) return 0;
-    return findVideoWindow(sys) == 0 ? 1 : 2;
+void EngineMonitor::placeVideoWindow(WindowId video) {
+    windows_.placeTopmost(video, c_.Check3.checked());
 }
 
-void CheckIRMLoadTick(MainForm& form) {
-    const int state = EngineState(form.sys);
+void EngineMonitor::CheckIRMLoadTick() {
+    const int state = EngineState(processes_, windows_);
     if (state == 0) {
-        form.TCCam.setCaption(kNotRunning);
-        form.restart.setEnabled(true);
+        c_.TCCam.setCaption(kNotRunning);
+        c_.restart.setEnabled(true);
         return;
     }
-    form.TCCam.setCaption(kRunning);
+    c_.TCCam.setCaption(kRunning);
     if (state == 1) return;
 
     // Looked up afresh: the window may have closed since the state was taken.
-    if (const WindowId video = findVideoWindow(form.sys)) {
-        form.sys.windows.removeCloseCommand(video);
-        placeVideoWindow(form, video);
+    if (const WindowId video = findVideoWindow(windows_, processes_)) {
+        windows_.removeCloseCommand(video);
+        placeVideoWindow(video);
     }
-    form.restart.setEnabled(true);
-    if (!loadAnnounced(form.CheckIRMLoad.tag())) {
-        form.CodeList.insertTop(kLoaded);
-        form.CheckIRMLoad.setTag(kAnnounced);
+    c_.restart.setEnabled(true);
+    if (!loadAnnounced(CheckIRMLoad_.tag())) {
+        c_.CodeList.insertTop(kLoaded);
+        CheckIRMLoad_.setTag(kAnnounced);
     }
-    form.CheckIRMLoad.setEnabled(false);
+    CheckIRMLoad_.setEnabled(false);
 }
 
-void Check3Click(MainForm& form) {
-    if (const WindowId video = findVideoWindow(form.sys)) placeVideoWindow(form, video);
+void EngineMonitor::Check3Click() {
+    if (const WindowId video = findVideoWindow(windows_, processes_)) placeVideoWindow(video);
+}
+
+void EngineMonitor::engineEnding() {
+    announcedBeforeEnding_ = CheckIRMLoad_.tag();
+    CheckIRMLoad_.setTag("0");
+}
+
+// A relaunch would delete the file the surviving engine still writes into, so that engine and
+// its file are kept.
+void EngineMonitor::engineSurvived() {
+    CheckIRMLoad_.setTag(announcedBeforeEnding_);
+    // Stopped, so its next tick doesn't hide the news; opening the panel re-arms it.
+    CheckIRMLoad_.setEnabled(false);
+    c_.TCCam.setCaption(kNotReinitialised);
+    c_.restart.setEnabled(true);
 }
 
 }  // namespace tolvira

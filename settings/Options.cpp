@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "settings/SettingConversions.h"
-
 namespace tolvira {
 
 namespace {
@@ -17,17 +15,6 @@ size_t characterCount(std::string_view text) {
     return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
         return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     }));
-}
-
-// The stored text, or nothing for a value of another type or a failed read; an absent key
-// gives the fallback, which every conversion below takes.
-template <typename T, typename Convert>
-T loadKey(const SettingsStore& store, const char* key, const char* fallback, T defaultValue,
-          Convert convert) {
-    const std::optional<std::string> text = storedText(store.read(key), fallback);
-    if (!text) return defaultValue;
-    const auto value = convert(*text);
-    return value ? T(*value) : defaultValue;
 }
 
 }  // namespace
@@ -63,37 +50,6 @@ std::optional<bool> switchFromText(std::string_view text) {
     if (text == "1") return true;
     if (text == "0") return false;
     return std::nullopt;
-}
-
-Options loadOptions(const SettingsStore& store) {
-    const Options defaults;
-    Options o;
-    o.rescanSeconds = loadKey(store, "rescan", "0", defaults.rescanSeconds,
-                              [](auto t) { return wholeNumberIn(t, 0, kMaxRescanSeconds); });
-    o.keyDelayMs = loadKey(store, "keydelay", "0", defaults.keyDelayMs,
-                           [](auto t) { return wholeNumberIn(t, 0, kMaxKeyDelayMs); });
-    o.typeMode = loadKey(store, "typemode", "0", defaults.typeMode, typeModeFromText);
-    o.prefix = loadKey(store, "prefix", "", defaults.prefix, affixFromText);
-    o.suffix = loadKey(store, "suffix", "", defaults.suffix, affixFromText);
-    o.camera = loadKey(store, "camera", "", defaults.camera, cameraFromText);
-    o.beep = loadKey(store, "beep", "1", defaults.beep, switchFromText);
-    o.history = loadKey(store, "history", "1", defaults.history, switchFromText);
-    return o;
-}
-
-bool saveOptions(SettingsStore& store, const Options& o) {
-    const auto onOff = [](bool on) { return on ? "1" : "0"; };
-    // Every key is attempted, so one refused write doesn't cost the others.
-    bool all = true;
-    all &= store.save("rescan", std::to_string(o.rescanSeconds));
-    all &= store.save("keydelay", std::to_string(o.keyDelayMs));
-    all &= store.save("typemode", std::to_string(static_cast<int>(o.typeMode)));
-    all &= store.save("prefix", o.prefix);
-    all &= store.save("suffix", o.suffix);
-    all &= store.save("camera", o.camera);
-    all &= store.save("beep", onOff(o.beep));
-    all &= store.save("history", onOff(o.history));
-    return all;
 }
 
 }  // namespace tolvira

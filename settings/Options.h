@@ -1,12 +1,9 @@
 #pragma once
-// The scan-control options of the "更多设置" panel, as one value: read from the store at
-// start-up, written by that panel's "确定". Each stored text that can't be taken falls back to
-// that key's default alone; the defaults are the program's behaviour without these options.
+// The scan-control options of the "更多设置" panel, as one value. The defaults are the program's
+// behaviour without these options.
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "settings/SettingsStore.h"
 
 namespace tolvira {
 
@@ -34,9 +31,5 @@ std::optional<TypeMode> typeModeFromText(std::string_view text);
 std::optional<std::string> affixFromText(std::string_view text);
 std::optional<std::string> cameraFromText(std::string_view text);
 std::optional<bool> switchFromText(std::string_view text);
-
-Options loadOptions(const SettingsStore& store);
-// Writes all eight keys; false when any write was refused.
-bool saveOptions(SettingsStore& store, const Options& options);
 
 }  // namespace tolvira

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/TrayMessage.h"
+#include "platform/win32/TrayMessage.h"
 
 namespace tolvira::win32 {
 

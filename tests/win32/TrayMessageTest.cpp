@@ -1,4 +1,4 @@
-#include "platform/TrayMessage.h"
+#include "platform/win32/TrayMessage.h"
 
 #include <gtest/gtest.h>
 
