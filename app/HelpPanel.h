@@ -1,7 +1,7 @@
 #pragma once
 // The help panel with the QR test pattern.
 #include "pipeline/ResultPoll.h"
-#include "platform/Controls.h"
+#include "settings/SettingsPanel.h"
 
 namespace tolvira {
 
@@ -11,6 +11,13 @@ inline constexpr const char* kTips =
     "如果识别模块未运行，请点击初始化或者重新启动计算机后再试";
 
 // bhelp: opens the panel, with the self-test line handed to the poll, or closes it.
-void ToggleHelp(Control& fhelp, ResultPoll& poll);
+inline void ToggleHelp(Control& fhelp, ResultPoll& poll) {
+    const bool open = !fhelp.visible();
+    if (open) {
+        poll.selfTest();
+        fhelp.move(kPanelLeft, kPanelTop);
+    }
+    fhelp.setVisible(open);
+}
 
 }  // namespace tolvira

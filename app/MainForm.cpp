@@ -2,6 +2,7 @@
 
 #include "app/HelpPanel.h"
 #include "pipeline/ListActions.h"
+#include "settings/SettingConversions.h"
 
 namespace tolvira {
 
@@ -25,24 +26,28 @@ MainForm::MainForm(Services& services)
       log(services.files, programFile("data.txt")),
       history(services.files, programFile("history.csv")),
       typing(services.keyboard, services.clipboard, TypeKeys, [this](auto& t) { note(t); }),
-      delivery(
-          {Check1, Check2, o0, o1, o2}, options, services.keyboard, services.clipboard, typing,
-          [this](auto& t) { note(t); },
-          [this](const ResultLine& line) { keep(CodeSource::Camera, line); }),
+      delivery{Check1,
+               Check2,
+               o0,
+               o1,
+               o2,
+               options,
+               services.keyboard,
+               services.clipboard,
+               typing,
+               [this](auto& t) { note(t); },
+               [this](const ResultLine& line) { keep(CodeSource::Camera, line); }},
       poll(
-          programFile("bar.dat"), services.files, services.codec, services.clock, settings, options,
-          GetCode, bp, hs, [this](auto& t) { note(t); },
-          [this](const ResultLine& line) { delivery.deliver(line); }),
-      pictures(services, ReadP, [this](auto& line) { keep(CodeSource::Picture, line); }),
-      launch(services, options, DelayLoad, CodeList, [this] { poll.engineLaunched(); }),
-      monitor(services.processes, services.windows, CheckIRMLoad,
-              {TCCam, restart, Check3, CodeList}),
-      engineRestart(services.worker, services.processes, Trestart, restart, CodeList, monitor,
-                    launch),
-      autoStart(services.registry, services.env, Check4,
-                [this](const std::string& text) { showMessage(text); }),
+          programFile("bar.dat"), services, settings, options, GetCode, bp, hs,
+          [this](auto& t) { note(t); }, [this](const ResultLine& line) { delivery.deliver(line); }),
+      pictures{services, ReadP, [this](auto& line) { keep(CodeSource::Picture, line); }},
+      launch{services, options, DelayLoad, CodeList, [this] { poll.engineLaunched(); }},
+      monitor{services.processes, services.windows, CheckIRMLoad, TCCam, restart, Check3, CodeList},
+      engineRestart{services.worker, services.processes, Trestart, restart, CodeList, monitor,
+                    launch},
+      autoStart{services.registry, services.env, Check4, [this](auto& text) { showMessage(text); }},
       stored(storedSettings()),
-      panels(Fset, Fmore, restart, settings, stored, [this] { monitor.rearm(); }) {
+      panels{Fset, Fmore, restart, settings, stored, [this] { monitor.rearm(); }} {
     layOut();
     wireEvents();
 }

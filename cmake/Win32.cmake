@@ -20,7 +20,6 @@ add_library(tolvira_win32 STATIC
   platform/win32/Win32Processes.cpp
   platform/win32/Win32Registry.cpp
   platform/win32/Win32TextCodec.cpp
-  platform/win32/TrayMessage.cpp
   platform/win32/Win32Tray.cpp
   platform/win32/Win32Worker.cpp
 )

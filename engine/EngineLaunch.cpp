@@ -11,24 +11,24 @@ std::vector<std::string> cameraEngineArguments(const Options& options) {
     return args;
 }
 
-void EngineLaunch::run(bool keepRunning) {
-    const std::string folder = sys_.env.programFolder;
-    const ChildSpec engine{inFolder(folder, "zbarcam.exe"), cameraEngineArguments(options_),
+void EngineLaunch::launch(bool keepRunning) {
+    const std::string folder = sys.env.programFolder;
+    const ChildSpec engine{inFolder(folder, "zbarcam.exe"), cameraEngineArguments(options),
                            inFolder(folder, "bar.dat")};
-    sys_.worker.run([&sys = sys_, this, keepRunning, folder, engine]() -> Worker::Done {
+    sys.worker.run([&sys = sys, this, keepRunning, folder, engine]() -> Worker::Done {
         if (keepRunning && IsProcessRunning(sys.processes, "zbarcam.exe")) return nullptr;
         sys.files.removeEverywhere(folder, "bar.dat");
         if (!sys.children.start(engine)) return nullptr;
         // Only a new engine writing into a new file makes every line of it a new reading.
-        return [this] { launched_(); };
+        return [this] { launched(); };
     });
 }
 
 void EngineLaunch::DelayLoadTick() {
-    DelayLoad_.setEnabled(false);
-    CodeList_.insertTop("[正在加载图像识别模块]");
+    DelayLoad.setEnabled(false);
+    CodeList.insertTop("[正在加载图像识别模块]");
     // An engine left running by an earlier run is kept: one engine, one writer of bar.dat.
-    run(true);
+    launch(true);
 }
 
 }  // namespace tolvira

@@ -51,50 +51,47 @@ int EngineState(Processes& processes, OtherWindows& windows) {
     return findVideoWindow(windows, processes) == 0 ? 1 : 2;
 }
 
-void EngineMonitor::placeVideoWindow(WindowId video) {
-    windows_.placeTopmost(video, c_.Check3.checked());
-}
-
 void EngineMonitor::CheckIRMLoadTick() {
-    const int state = EngineState(processes_, windows_);
+    const int state = EngineState(processes, windows);
     if (state == 0) {
-        c_.TCCam.setCaption(kNotRunning);
-        c_.restart.setEnabled(true);
+        TCCam.setCaption(kNotRunning);
+        restart.setEnabled(true);
         return;
     }
-    c_.TCCam.setCaption(kRunning);
+    TCCam.setCaption(kRunning);
     if (state == 1) return;
 
     // Looked up afresh: the window may have closed since the state was taken.
-    if (const WindowId video = findVideoWindow(windows_, processes_)) {
-        windows_.removeCloseCommand(video);
-        placeVideoWindow(video);
+    if (const WindowId video = findVideoWindow(windows, processes)) {
+        windows.removeCloseCommand(video);
+        windows.placeTopmost(video, Check3.checked());
     }
-    c_.restart.setEnabled(true);
-    if (!loadAnnounced(CheckIRMLoad_.tag())) {
-        c_.CodeList.insertTop(kLoaded);
-        CheckIRMLoad_.setTag(kAnnounced);
+    restart.setEnabled(true);
+    if (!loadAnnounced(CheckIRMLoad.tag())) {
+        CodeList.insertTop(kLoaded);
+        CheckIRMLoad.setTag(kAnnounced);
     }
-    CheckIRMLoad_.setEnabled(false);
+    CheckIRMLoad.setEnabled(false);
 }
 
 void EngineMonitor::Check3Click() {
-    if (const WindowId video = findVideoWindow(windows_, processes_)) placeVideoWindow(video);
+    if (const WindowId video = findVideoWindow(windows, processes))
+        windows.placeTopmost(video, Check3.checked());
 }
 
 void EngineMonitor::engineEnding() {
-    announcedBeforeEnding_ = CheckIRMLoad_.tag();
-    CheckIRMLoad_.setTag("0");
+    announcedBeforeEnding = CheckIRMLoad.tag();
+    CheckIRMLoad.setTag("0");
 }
 
 // A relaunch would delete the file the surviving engine still writes into, so that engine and
 // its file are kept.
 void EngineMonitor::engineSurvived() {
-    CheckIRMLoad_.setTag(announcedBeforeEnding_);
+    CheckIRMLoad.setTag(announcedBeforeEnding);
     // Stopped, so its next tick doesn't hide the news; opening the panel re-arms it.
-    CheckIRMLoad_.setEnabled(false);
-    c_.TCCam.setCaption(kNotReinitialised);
-    c_.restart.setEnabled(true);
+    CheckIRMLoad.setEnabled(false);
+    TCCam.setCaption(kNotReinitialised);
+    restart.setEnabled(true);
 }
 
 }  // namespace tolvira

@@ -14,37 +14,23 @@ int EngineState(Processes& processes, OtherWindows& windows);
 // The camera engine's own video window; a "ZBar" window of another program never counts.
 WindowId findVideoWindow(OtherWindows& windows, Processes& processes);
 
-// The settings panel's engine status line and the controls the monitor keeps in step.
-struct MonitorControls {
-    Label& TCCam;
+struct EngineMonitor {
+    Processes& processes;
+    OtherWindows& windows;
+    Timer& CheckIRMLoad;  // its tag is the "announced" flag
+    Label& TCCam;         // the engine status line
     Label& restart;
     const CheckBox& Check3;  // shows the video window
     ListBox& CodeList;
-};
-
-class EngineMonitor {
-  public:
-    // CheckIRMLoad is the monitor's timer; its tag is the "announced" flag.
-    EngineMonitor(Processes& processes, OtherWindows& windows, Timer& CheckIRMLoad,
-                  MonitorControls controls)
-        : processes_(processes), windows_(windows), CheckIRMLoad_(CheckIRMLoad), c_(controls) {}
+    std::string announcedBeforeEnding = {};
 
     void CheckIRMLoadTick();
     void Check3Click();
-    void rearm() { CheckIRMLoad_.setEnabled(true); }
+    void rearm() { CheckIRMLoad.setEnabled(true); }
     // The engine is being ended: a new engine's window is to be announced again.
     void engineEnding();
     // The ended engine survived: the announcement is as it was, and the user is told.
     void engineSurvived();
-
-  private:
-    void placeVideoWindow(WindowId video);
-
-    Processes& processes_;
-    OtherWindows& windows_;
-    Timer& CheckIRMLoad_;
-    MonitorControls c_;
-    std::string announcedBeforeEnding_;
 };
 
 }  // namespace tolvira

@@ -3,25 +3,25 @@
 namespace tolvira {
 
 void EngineRestart::RestartClick() {
-    monitor_.engineEnding();
-    restart_.setEnabled(false);
-    worker_.run([this] {
-        const EndResult result = processes_.endAll("zbarcam.exe");
+    monitor.engineEnding();
+    restart.setEnabled(false);
+    worker.run([this] {
+        const EndResult result = processes.endAll("zbarcam.exe");
         return [this, result] {
             if (result.survived > 0) {
-                monitor_.engineSurvived();
+                monitor.engineSurvived();
             } else {
-                Trestart_.setEnabled(true);
+                Trestart.setEnabled(true);
             }
         };
     });
 }
 
 void EngineRestart::TrestartTick() {
-    launch_.launch();
-    CodeList_.insertTop("[图像识别模块初始化]");
-    monitor_.rearm();
-    Trestart_.setEnabled(false);
+    launch.launch();
+    CodeList.insertTop("[图像识别模块初始化]");
+    monitor.rearm();
+    Trestart.setEnabled(false);
 }
 
 }  // namespace tolvira

@@ -5,30 +5,17 @@
 
 namespace tolvira {
 
-class EngineRestart {
-  public:
-    // Trestart is the one-shot relaunch; restart the link, disabled while the engine ends.
-    EngineRestart(Worker& worker, Processes& processes, Timer& Trestart, Label& restart,
-                  ListBox& CodeList, EngineMonitor& monitor, EngineLaunch& launch)
-        : worker_(worker),
-          processes_(processes),
-          Trestart_(Trestart),
-          restart_(restart),
-          CodeList_(CodeList),
-          monitor_(monitor),
-          launch_(launch) {}
+struct EngineRestart {
+    Worker& worker;
+    Processes& processes;
+    Timer& Trestart;  // the one-shot relaunch
+    Label& restart;   // the link, disabled while the engine is ended
+    ListBox& CodeList;
+    EngineMonitor& monitor;
+    EngineLaunch& launch;
 
     void RestartClick();
     void TrestartTick();
-
-  private:
-    Worker& worker_;
-    Processes& processes_;
-    Timer& Trestart_;
-    Label& restart_;
-    ListBox& CodeList_;
-    EngineMonitor& monitor_;
-    EngineLaunch& launch_;
 };
 
 }  // namespace tolvira

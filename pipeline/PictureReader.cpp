@@ -32,31 +32,31 @@ std::optional<Bytes> firstLine(Files& files, const std::string& path) {
 void PictureReader::drop(const std::vector<std::string>& files) {
     // Dragged text starts nothing and arms nothing, so an old result is never taken twice.
     if (files.empty()) return;
-    const std::string folder = sys_.env.programFolder;
+    const std::string folder = sys.env.programFolder;
     const std::string picture = files.front();
     // Until this drop's engine has started, bar2.dat may still hold an earlier result.
-    ++pendingDrops_;
-    sys_.worker.run([&processes = sys_.processes, &disk = sys_.files, &children = sys_.children,
-                     this, folder, picture] {
+    ++pendingDrops;
+    sys.worker.run([&processes = sys.processes, &disk = sys.files, &children = sys.children, this,
+                    folder, picture] {
         // An earlier run still decoding is ended, so only this picture's result is taken.
         processes.endAll(kImageEngine);
         disk.removeEverywhere(folder, kResultName);
         children.start(
             {imageEngine(disk, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)});
         return [this] {
-            if (--pendingDrops_ == 0) ReadP_.setEnabled(true);
+            if (--pendingDrops == 0) ReadP.setEnabled(true);
         };
     });
 }
 
 void PictureReader::tick() {
-    if (pendingDrops_ > 0 || IsProcessRunning(sys_.processes, kImageEngine)) return;
-    if (const auto bytes = firstLine(sys_.files, inFolder(sys_.env.programFolder, kResultName))) {
-        const ResultLine line = ResultLine::fromBytes(*bytes, sys_.codec);
+    if (pendingDrops > 0 || IsProcessRunning(sys.processes, kImageEngine)) return;
+    if (const auto bytes = firstLine(sys.files, inFolder(sys.env.programFolder, kResultName))) {
+        const ResultLine line = ResultLine::fromBytes(*bytes, sys.codec);
         // Listed and logged only: a picture's code is not typed, copied or compared.
-        if (!line.text.empty()) keep_(line);
+        if (!line.text.empty()) keep(line);
     }
-    ReadP_.setEnabled(false);
+    ReadP.setEnabled(false);
 }
 
 }  // namespace tolvira

@@ -2,13 +2,11 @@
 
 namespace tolvira {
 
-ResultPoll::ResultPoll(std::string path, Files& files, TextCodec& codec, Clock& clock,
-                       SettingsStore& settings, const Options& options, Timer& GetCode, Label& bp,
-                       Control& hs, Note note, std::function<void(const ResultLine&)> deliver)
+ResultPoll::ResultPoll(std::string path, Services& sys, SettingsStore& settings,
+                       const Options& options, Timer& GetCode, Label& bp, Control& hs, Note note,
+                       std::function<void(const ResultLine&)> deliver)
     : reader_(std::move(path)),
-      files_(files),
-      codec_(codec),
-      clock_(clock),
+      sys_(sys),
       settings_(settings),
       options_(options),
       GetCode_(GetCode),
@@ -16,23 +14,23 @@ ResultPoll::ResultPoll(std::string path, Files& files, TextCodec& codec, Clock& 
       hs_(hs),
       note_(std::move(note)),
       deliver_(std::move(deliver)),
-      acceptedAtMs_(clock.steadyMs()) {}
+      acceptedAtMs_(sys.clock.steadyMs()) {}
 
 void ResultPoll::tick() {
-    const std::vector<Bytes> lines = reader_.readNew(files_, lastLineOnly_);
+    const std::vector<Bytes> lines = reader_.readNew(sys_.files, lastLineOnly_);
     // Only a read that got through passes over the older lines; a locked file must not let
     // the next tick take them all.
     if (reader_.caughtUp()) lastLineOnly_ = false;
     noteDroppedLines();
     for (const Bytes& line : lines) {
-        LastBar_ = ResultLine::fromBytes(line, codec_);
+        LastBar_ = ResultLine::fromBytes(line, sys_.codec);
         lastRead_ = LastBar_.raw;
         test(true);
     }
     if (!lines.empty()) return;
     // Nothing new: LastBar is still the file's last line, unless the help panel replaced it.
     if (reader_.lastLine() && LastBar_.raw != lastRead_) {
-        LastBar_ = ResultLine::fromBytes(*reader_.lastLine(), codec_);
+        LastBar_ = ResultLine::fromBytes(*reader_.lastLine(), sys_.codec);
         lastRead_ = LastBar_.raw;
     }
     test(false);
@@ -51,14 +49,14 @@ const std::string& ResultPoll::oldBar() {
 
 bool ResultPoll::rescanDue(bool fresh) const {
     const int64_t seconds = options_.rescanSeconds;
-    return fresh && seconds > 0 && clock_.steadyMs() - acceptedAtMs_ >= seconds * 1000;
+    return fresh && seconds > 0 && sys_.clock.steadyMs() - acceptedAtMs_ >= seconds * 1000;
 }
 
 void ResultPoll::test(bool fresh) {
     const ResultLine line = LastBar_;
     if (line.text.empty() || (line.text == oldBar() && !rescanDue(fresh))) return;
     accepted_ = line.text;
-    acceptedAtMs_ = clock_.steadyMs();
+    acceptedAtMs_ = sys_.clock.steadyMs();
     settings_.save("OldBar", line.text);
     if (line.text == kWelcomeLine) {
         hs_.setVisible(true);

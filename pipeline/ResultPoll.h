@@ -20,9 +20,9 @@ inline constexpr const char* kLineDroppedNote = "结果行过长，已丢弃";
 class ResultPoll {
   public:
     // GetCode is the poll's timer and bp its label; hs shows when the welcome line is read.
-    ResultPoll(std::string path, Files& files, TextCodec& codec, Clock& clock,
-               SettingsStore& settings, const Options& options, Timer& GetCode, Label& bp,
-               Control& hs, Note note, std::function<void(const ResultLine&)> deliver);
+    ResultPoll(std::string path, Services& sys, SettingsStore& settings, const Options& options,
+               Timer& GetCode, Label& bp, Control& hs, Note note,
+               std::function<void(const ResultLine&)> deliver);
 
     void tick();
     // The help panel's self-test line: it becomes the last accepted one when bar.dat is still
@@ -44,9 +44,7 @@ class ResultPoll {
     bool rescanDue(bool fresh) const;
 
     ResultFileReader reader_;
-    Files& files_;
-    TextCodec& codec_;
-    Clock& clock_;
+    Services& sys_;
     SettingsStore& settings_;
     const Options& options_;
     Timer& GetCode_;

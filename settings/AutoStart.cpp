@@ -18,22 +18,22 @@ std::string runValueData(const Environment& env) {
 }
 
 void AutoStart::LoadAutoStart() {
-    const RegistryValue value = registry_.get(Hive::LocalMachine, kRunKey, env_.exeName);
+    const RegistryValue value = registry.get(Hive::LocalMachine, kRunKey, env.exeName);
     // Other tools write the Run value as an expandable string too.
     const bool isString = value.status == RegistryValue::Status::Text ||
                           value.status == RegistryValue::Status::OtherText;
     const bool present = isString && !value.text.empty();
     // Mirrors the Run value only: the click's write or delete must not follow.
-    Check4_.setValueWithoutEvent(present ? 1 : 0);
+    Check4.setValueWithoutEvent(present ? 1 : 0);
 }
 
 void AutoStart::Check4Click() {
-    const std::string& name = env_.exeName;
-    const bool done = Check4_.checked()
-                          ? registry_.set(Hive::LocalMachine, kRunKey, name, runValueData(env_))
-                          : registry_.remove(Hive::LocalMachine, kRunKey, name);
+    const std::string& name = env.exeName;
+    const bool done = Check4.checked()
+                          ? registry.set(Hive::LocalMachine, kRunKey, name, runValueData(env))
+                          : registry.remove(Hive::LocalMachine, kRunKey, name);
     // The box keeps the user's state either way.
-    if (!done) tell_(kAutoStartFailed);
+    if (!done) tell(kAutoStartFailed);
 }
 
 }  // namespace tolvira

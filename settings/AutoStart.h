@@ -13,21 +13,14 @@ inline constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVer
 // What Windows runs at log-on: the executable with the argument "RUN".
 std::string runValueData(const Environment& env);
 
-class AutoStart {
-  public:
-    // Check4 shows the Run value; tell shows the user a failure.
-    AutoStart(Registry& registry, const Environment& env, CheckBox& Check4,
-              std::function<void(const std::string&)> tell)
-        : registry_(registry), env_(env), Check4_(Check4), tell_(std::move(tell)) {}
+struct AutoStart {
+    Registry& registry;
+    const Environment& env;
+    CheckBox& Check4;                              // shows the Run value
+    std::function<void(const std::string&)> tell;  // shows the user a failure
 
     void LoadAutoStart();
     void Check4Click();
-
-  private:
-    Registry& registry_;
-    const Environment& env_;
-    CheckBox& Check4_;
-    std::function<void(const std::string&)> tell_;
 };
 
 }  // namespace tolvira

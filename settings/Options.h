@@ -1,9 +1,7 @@
 #pragma once
 // The scan-control options of the "更多设置" panel, as one value. The defaults are the program's
 // behaviour without these options.
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace tolvira {
 
@@ -24,12 +22,5 @@ struct Options {
     bool history = true;
     bool operator==(const Options&) const = default;
 };
-
-// Conversions of one stored text each; nothing when the text is not a valid value.
-std::optional<int> wholeNumberIn(std::string_view text, int low, int high);
-std::optional<TypeMode> typeModeFromText(std::string_view text);
-std::optional<std::string> affixFromText(std::string_view text);
-std::optional<std::string> cameraFromText(std::string_view text);
-std::optional<bool> switchFromText(std::string_view text);
 
 }  // namespace tolvira

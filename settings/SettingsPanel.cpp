@@ -4,30 +4,30 @@ namespace tolvira {
 
 void SettingsPanels::OpenSettings() {
     // From the "更多设置" panel too, whose changes are in force already.
-    Fmore_.setVisible(false);
-    Fset_.move(kPanelLeft, kPanelTop);
-    restart_.setEnabled(true);
-    Fset_.setVisible(true);
-    rearmMonitor_();
+    Fmore.setVisible(false);
+    Fset.move(kPanelLeft, kPanelTop);
+    restart.setEnabled(true);
+    Fset.setVisible(true);
+    rearmMonitor();
 }
 
 void SettingsPanels::SaveSettings() {
-    Fset_.setVisible(false);
-    saveSettings(store_, rows_, Fset_);
+    Fset.setVisible(false);
+    saveSettings(store, rows, Fset);
 }
 
 void SettingsPanels::OpenMoreSettings() {
-    showSettings(rows_, Fmore_);
-    Fmore_.move(kPanelLeft, kPanelTop);
-    Fmore_.setVisible(true);
-    Fset_.setVisible(false);
+    showSettings(rows, Fmore);
+    Fmore.move(kPanelLeft, kPanelTop);
+    Fmore.setVisible(true);
+    Fset.setVisible(false);
 }
 
 void SettingsPanels::SaveMoreSettings() {
     // A text left invalid shows the value in force when the panel is opened again.
-    Fmore_.setVisible(false);
-    Fset_.setVisible(true);
-    saveSettings(store_, rows_, Fmore_);
+    Fmore.setVisible(false);
+    Fset.setVisible(true);
+    saveSettings(store, rows, Fmore);
 }
 
 }  // namespace tolvira

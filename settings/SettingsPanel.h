@@ -12,30 +12,18 @@ namespace tolvira {
 inline constexpr int kPanelLeft = 120;
 inline constexpr int kPanelTop = 480;
 
-class SettingsPanels {
-  public:
-    // restart is the settings panel's initialise link; rearmMonitor sets the engine watch going.
-    SettingsPanels(Control& Fset, Control& Fmore, Label& restart, SettingsStore& store,
-                   const StoredSettings& rows, std::function<void()> rearmMonitor)
-        : Fset_(Fset),
-          Fmore_(Fmore),
-          restart_(restart),
-          store_(store),
-          rows_(rows),
-          rearmMonitor_(std::move(rearmMonitor)) {}
+struct SettingsPanels {
+    Control& Fset;
+    Control& Fmore;
+    Label& restart;  // the initialise link
+    SettingsStore& store;
+    const StoredSettings& rows;
+    std::function<void()> rearmMonitor;  // sets the engine watch going
 
     void OpenSettings();      // bset
     void SaveSettings();      // setok
     void OpenMoreSettings();  // more
     void SaveMoreSettings();  // moreok
-
-  private:
-    Control& Fset_;
-    Control& Fmore_;
-    Label& restart_;
-    SettingsStore& store_;
-    const StoredSettings& rows_;
-    std::function<void()> rearmMonitor_;
 };
 
 }  // namespace tolvira

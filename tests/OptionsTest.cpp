@@ -1,4 +1,4 @@
-#include "settings/Options.h"
+#include "settings/SettingConversions.h"
 
 #include <gtest/gtest.h>
 
