@@ -102,7 +102,18 @@ e2e_start_x() {
     export DISPLAY
 
     # Without a window manager every hide or destroy of a window stalls about 2 s under Wine.
-    openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+    # E2E_FOCUS_NEW=no: the window manager gives no window the focus of its own accord, so only
+    # the programs' own activations move it, as on Windows, where a program started in the
+    # background can't take the foreground by opening a window.
+    local config=()
+    if [[ "${E2E_FOCUS_NEW:-yes}" == no ]]; then
+        sed 's#<focusNew>yes</focusNew>#<focusNew>no</focusNew>#' /etc/xdg/openbox/rc.xml \
+            >"$E2E_TMP/openbox-rc.xml"
+        grep -q '<focusNew>no</focusNew>' "$E2E_TMP/openbox-rc.xml" ||
+            fail "cannot turn off openbox's focusNew"
+        config=(--config-file "$E2E_TMP/openbox-rc.xml")
+    fi
+    openbox --sm-disable "${config[@]}" >"$E2E_TMP/openbox.log" 2>&1 &
     OPENBOX_PID=$!
     wait_for 30 "openbox to manage the screen" \
         sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
