@@ -196,14 +196,18 @@ prepare_cwd() {
     printf 'window=never\n' >"$(cwd_dir)/zbarcam.script"
 }
 
-# start_tolvira [ARG...]: starts the program in the background and waits for its window.
+# start_tolvira [ARG...]: starts the program in the background and waits until its start-up has
+# run: the window exists before the stored options are loaded into its controls, and the title
+# gets its version only after that.
 start_tolvira() {
     : "${TOLVIRA_EXE:?path of Tolvira.exe}"
     prepare_cwd
     (cd "$(cwd_dir)" && exec "$WINE" "$PROG_DIR/Tolvira.exe" "$@") >>"$E2E_TMP/tolvira.log" 2>&1 &
     TOLVIRA_PID=$!
     probe wait-window Tolvira 30000 || fail "the window \"Tolvira\" did not appear"
+    wait_for 30 "the start-up to finish" started_up
 }
+started_up() { [[ "$(probe text wt)" == "Tolvira "* ]]; }
 
 # run_tolvira_to_end SECONDS [ARG...]: starts the program and expects it to end by itself.
 run_tolvira_to_end() {
