@@ -287,9 +287,10 @@ void MainWindow::setColourKey(uint32_t colorref) {
     SetLayeredWindowAttributes(handle(), colorref, 100, LWA_COLORKEY);
 }
 
+// Also done while hidden (a start at log-on), when activating would take the user's focus.
 void MainWindow::setTopmost(bool topmost) {
     SetWindowPos(handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE);
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void MainWindow::beginDrag() {

@@ -10,6 +10,7 @@
 #include "platform/win32/ControlName.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/MainWindow.h"
+#include "tests/win32/Win32TestSupport.h"
 
 namespace tolvira::win32::test {
 namespace {
@@ -77,6 +78,23 @@ class MainWindowTest : public ::testing::Test {
     int titleDoubleClicks = 0;
     MainWindow window{GetModuleHandleW(nullptr), "Tolvira test"};
 };
+
+// Made topmost while hidden (a start at log-on), or around a message box: the program the user
+// works in keeps the foreground.
+TEST_F(MainWindowTest, TopmostPlacementLeavesTheForegroundWindowAlone) {
+    if (!displayAvailable()) GTEST_SKIP() << "no display";
+    TestWindow user(L"the user's program");
+    if (!bringToFront(user.get())) GTEST_SKIP() << "no window can be brought in front here";
+
+    window.setTopmost(true);
+    EXPECT_TRUE(keepsForeground(user.get(), 300));
+    EXPECT_TRUE(GetWindowLongW(window.handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_FALSE(IsWindowVisible(window.handle()));
+    window.setTopmost(false);
+    EXPECT_FALSE(GetWindowLongW(window.handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    window.setTopmost(true);
+    EXPECT_TRUE(keepsForeground(user.get(), 300));
+}
 
 TEST_F(MainWindowTest, OnlyALeftClickOnOurIconActivatesAndAStaleIdIsAMouseMove) {
     send(WM_MOUSEMOVE, window.tray().id(), kLeftButtonUp);
