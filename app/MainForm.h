@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/EngineExit.h"
 #include "pipeline/CodeLog.h"
 #include "pipeline/HistoryLog.h"
 #include "pipeline/ResultLine.h"
@@ -124,8 +125,12 @@ class MainForm final : public FormEvents {
 
     ResultPoll poll;
     CodeLog log;
+    EngineExitWatch engineExit;
     // Picture drops whose engine start is still with the worker.
     int pendingDrops = 0;
+    // Plain-named copies of dropped pictures the image engine reads; touched by worker jobs
+    // only, which run one at a time.
+    std::vector<PlainCopy> pictureCopies;
     HistoryLog history;
     TypingQueue typing;
 

@@ -1,12 +1,13 @@
 #include "engine/EngineLaunch.h"
 
 #include "app/MainForm.h"
+#include "engine/EngineExit.h"
 #include "engine/ProcessCheck.h"
 
 namespace tolvira {
 
 std::vector<std::string> cameraEngineArguments(const Options& options) {
-    std::vector<std::string> args;
+    std::vector<std::string> args{kQrBytesUnchanged, kTryInverted};
     if (!options.beep) args.push_back("-q");
     if (!options.camera.empty()) args.push_back(options.camera);
     return args;
@@ -16,13 +17,17 @@ void launchCameraEngine(MainForm& form) {
     Services& sys = form.sys;
     const std::string folder = sys.env.programFolder;
     const ChildSpec engine{inFolder(folder, "zbarcam.exe"), cameraEngineArguments(form.options),
-                           inFolder(folder, "bar.dat")};
+                           inFolder(folder, "bar.dat"), inFolder(folder, kCameraErrorFile), {}};
+    form.engineExit.launching();
     sys.worker.run(
         [&files = sys.files, &children = sys.children, &form, folder, engine]() -> Worker::Done {
             files.removeEverywhere(folder, "bar.dat");
             if (!children.start(engine)) return nullptr;
-            // Only a new engine writing into a new file makes every line of it a new reading.
-            return [&form] { form.poll.engineLaunched(); };
+            return [&form] {
+                // Only a new engine writing into a new file makes every line of it a new reading.
+                form.poll.engineLaunched();
+                form.engineExit.launched(form.sys.clock.steadyMs());
+            };
         });
 }
 

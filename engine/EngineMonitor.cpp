@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "app/MainForm.h"
+#include "engine/EngineExit.h"
 #include "engine/ProcessCheck.h"
+#include "pipeline/Utf8.h"
 
 namespace tolvira {
 
@@ -26,6 +28,16 @@ bool loadAnnounced(const std::string& tag) {
     double value = 0;
     const auto read = std::from_chars(tag.data() + start, tag.data() + tag.size(), value);
     return read.ec == std::errc() && value == 1;
+}
+
+// A few hundred bytes at most in practice; read whole, up to a bound.
+void reportEngineExit(MainForm& form) {
+    constexpr size_t kMostRead = 64 * 1024;
+    const std::string path = inFolder(form.sys.env.programFolder, kCameraErrorFile);
+    const Bytes errors = form.sys.files.read(path, 0, kMostRead).value_or(Bytes{});
+    // The engine's own text: UTF-8 where it is, else the ANSI code page.
+    form.CodeList.insertTop(
+        engineExitNotice(isValidUtf8(errors) ? errors : form.sys.codec.ansiToUtf8(errors)));
 }
 
 void placeVideoWindow(MainForm& form, WindowId video) {
@@ -64,6 +76,7 @@ void CheckIRMLoadTick(MainForm& form) {
     if (state == 0) {
         form.TCCam.setCaption(kNotRunning);
         form.restart.setEnabled(true);
+        if (form.engineExit.reportGone(form.sys.clock.steadyMs())) reportEngineExit(form);
         return;
     }
     form.TCCam.setCaption(kRunning);

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/MainForm.h"
+#include "engine/EngineLaunch.h"
 #include "engine/ProcessCheck.h"
 
 namespace tolvira {
@@ -16,6 +17,16 @@ constexpr const char* kResultName = "bar2.dat";
 std::string imageEngine(Files& files, const std::string& folder) {
     const std::string local = inFolder(folder, kImageEngine);
     return files.exists(local) ? local : kImageEngine;
+}
+
+std::vector<std::string> imageEngineArguments(const std::string& picture) {
+    return {"-D", "-q", kQrBytesUnchanged, kTryInverted, picture};
+}
+
+// Worker only: the engine that read them has been ended or has finished.
+void removePictureCopies(Files& files, std::vector<PlainCopy>& copies) {
+    for (const PlainCopy& copy : copies) files.removePlainCopy(copy);
+    copies.clear();
 }
 
 // The first line of the finished engine's output, up to the first CR; nothing when the file
@@ -36,15 +47,27 @@ void CodeListDrop(MainForm& form, const std::vector<std::string>& files) {
     Services& sys = form.sys;
     const std::string folder = sys.env.programFolder;
     const std::string picture = files.front();
+    // The engine reads its command line in the ANSI code page: a name outside it would reach it
+    // garbled, so it gets a copy under a plain name instead.
+    const bool plainNameNeeded = !sys.codec.fitsAnsi(picture);
     // Until this drop's engine has started, bar2.dat may still hold an earlier result.
     ++form.pendingDrops;
     sys.worker.run([&processes = sys.processes, &disk = sys.files, &children = sys.children, &form,
-                    folder, picture] {
+                    folder, picture, plainNameNeeded] {
         // An earlier run still decoding is ended, so only this picture's result is taken.
         processes.endAll(kImageEngine);
+        removePictureCopies(disk, form.pictureCopies);
         disk.removeEverywhere(folder, kResultName);
-        children.start(
-            {imageEngine(disk, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)});
+        ChildSpec engine{imageEngine(disk, folder), imageEngineArguments(picture),
+                         inFolder(folder, kResultName), {}, {}};
+        if (plainNameNeeded) {
+            if (const std::optional<PlainCopy> copy = disk.plainCopy(picture)) {
+                engine.args.back() = copy->name;
+                engine.workingFolder = copy->folder;
+                form.pictureCopies.push_back(*copy);
+            }
+        }
+        children.start(engine);
         return [&form] {
             if (--form.pendingDrops == 0) form.ReadP.setEnabled(true);
         };
@@ -64,6 +87,10 @@ void ReadPTick(MainForm& form) {
         }
     }
     form.ReadP.setEnabled(false);
+    sys.worker.run([&disk = sys.files, &form] {
+        removePictureCopies(disk, form.pictureCopies);
+        return nullptr;
+    });
 }
 
 }  // namespace tolvira

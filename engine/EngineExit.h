@@ -1,0 +1,35 @@
+#pragma once
+// Telling the user why the camera engine went away soon after it was started.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tolvira {
+
+// The camera engine's standard error, beside bar.dat.
+inline constexpr const char* kCameraErrorFile = "zbarcam.err";
+
+// One short list line from what the engine wrote to its standard error: its last line, put in
+// words the user can act on where it is known.
+std::string engineExitNotice(std::string_view errorOutput);
+
+// Whether an engine found gone is to be reported: once per launch, and only within a few
+// seconds of it (an engine ended later was ended on purpose or has run its course).
+class EngineExitWatch {
+  public:
+    static constexpr int64_t kWindowMs = 10000;
+    // A launch is on its way: nothing is reported until it has started.
+    void launching() { launchedAtMs_.reset(); }
+    void launched(int64_t nowMs) {
+        launchedAtMs_ = nowMs;
+        reported_ = false;
+    }
+    bool reportGone(int64_t nowMs);
+
+  private:
+    std::optional<int64_t> launchedAtMs_;
+    bool reported_ = false;
+};
+
+}  // namespace tolvira
