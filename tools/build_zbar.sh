@@ -116,10 +116,15 @@ done
 cp COPYING "$out/COPYING"
 cp LICENSE.md "$out/LICENSE.md"
 cat >"$out/SOURCE.txt" <<TEXT
-zbarcam.exe and zbarimg.exe are ZBar $upstream, licensed under the GNU Lesser General Public
-License 2.1 (ZBar-COPYING.txt, ZBar-LICENSE.txt), built from Debian's source package "$ZBAR_PACKAGE" version $ZBAR_VERSION
-(apt-get source $ZBAR_PACKAGE=$ZBAR_VERSION) with the iconv and picture reading (Windows Imaging
-Component) in Tolvira's source folder third_party/zbar/, and its patches there, if any.
+zbarcam.exe and zbarimg.exe are ZBar $upstream (https://github.com/mchehab/zbar), free software
+under the GNU Lesser General Public License, version 2.1 or later (ZBar-COPYING.txt,
+ZBar-LICENSE.txt).
+
+They were built from Debian's source package "$ZBAR_PACKAGE", version $ZBAR_VERSION
+(apt-get source $ZBAR_PACKAGE=$ZBAR_VERSION; SHA-256 of the .dsc: $ZBAR_SHA256_DSC),
+cross-compiled with MinGW-w64, with a small iconv over Windows' code pages and picture reading
+over the Windows Imaging Component in place of ImageMagick. Those sources are in Tolvira's
+source, folder third_party/zbar/; the build is tools/build_zbar.sh.
 TEXT
 echo "$stamp" >"$out/stamp"
 echo "build_zbar: built in $(($(date +%s) - started)) s"
