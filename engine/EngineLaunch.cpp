@@ -17,7 +17,7 @@ void launchCameraEngine(MainForm& form) {
     Services& sys = form.sys;
     const std::string folder = sys.env.programFolder;
     const ChildSpec engine{inFolder(folder, "zbarcam.exe"), cameraEngineArguments(form.options),
-                           inFolder(folder, "bar.dat"), inFolder(folder, kCameraErrorFile), {}};
+                           inFolder(folder, "bar.dat"), inFolder(folder, kCameraErrorFile)};
     form.engineExit.launching();
     sys.worker.run(
         [&files = sys.files, &children = sys.children, &form, folder, engine]() -> Worker::Done {

@@ -59,7 +59,7 @@ void CodeListDrop(MainForm& form, const std::vector<std::string>& files) {
         removePictureCopies(disk, form.pictureCopies);
         disk.removeEverywhere(folder, kResultName);
         ChildSpec engine{imageEngine(disk, folder), imageEngineArguments(picture),
-                         inFolder(folder, kResultName), {}, {}};
+                         inFolder(folder, kResultName)};
         if (plainNameNeeded) {
             if (const std::optional<PlainCopy> copy = disk.plainCopy(picture)) {
                 engine.args.back() = copy->name;

@@ -40,8 +40,8 @@ struct ChildSpec {
     std::string exe;  // full path, or a bare name searched for in the usual places
     std::vector<std::string> args;
     std::string outputFile;  // full path; shareable for reading, writing and deletion
-    std::string errorFile;      // like outputFile, for standard error; empty: discarded
-    std::string workingFolder;  // empty: the program's own
+    std::string errorFile{};      // like outputFile, for standard error; empty: discarded
+    std::string workingFolder{};  // empty: the program's own
     bool operator==(const ChildSpec&) const = default;
 };
 

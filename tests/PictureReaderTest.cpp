@@ -43,7 +43,7 @@ TEST_F(PictureReaderTest, DropEndsTheOldRunDeletesItsResultAndStartsTheEngine) {
     EXPECT_EQ(fx.files.contents("C:\\Scan\\sub\\bar2.dat"), nullptr);
     ASSERT_EQ(fx.children.started.size(), 1u);
     EXPECT_EQ(fx.children.started[0],
-              (ChildSpec{kImageEngine, engineArgs(kPicture), kBar2Dat, {}, {}}))
+              (ChildSpec{kImageEngine, engineArgs(kPicture), kBar2Dat}))
         << "the first file only; the engine found on the search path";
     ASSERT_NE(fx.files.contents(kBar2Dat), nullptr);
     EXPECT_TRUE(fx.files.contents(kBar2Dat)->empty()) << "made afresh for this run";

@@ -308,8 +308,7 @@ TEST_F(EngineLaunchTest, LaunchesOnceFromTheProgramFolderWithoutAShell) {
               (ChildSpec{"C:\\Scan\\zbarcam.exe",
                          {"-Sqrcode.binary", "-Stest-inverted"},
                          "C:\\Scan\\bar.dat",
-                         "C:\\Scan\\zbarcam.err",
-                         {}}))
+                         "C:\\Scan\\zbarcam.err"}))
         << "standard error kept beside bar.dat";
     EXPECT_EQ(f.CodeList.items(), (Items{kLoading}));
     EXPECT_FALSE(f.DelayLoad.enabled());
