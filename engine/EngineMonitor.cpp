@@ -30,11 +30,13 @@ bool loadAnnounced(const std::string& tag) {
     return read.ec == std::errc() && value == 1;
 }
 
-// A few hundred bytes at most in practice; read whole, up to a bound.
+// Only the end of the engine's error output is read: its last line is what is told.
 void reportEngineExit(MainForm& form) {
-    constexpr size_t kMostRead = 64 * 1024;
+    constexpr size_t kTail = 4096;
     const std::string path = inFolder(form.sys.env.programFolder, kCameraErrorFile);
-    const Bytes errors = form.sys.files.read(path, 0, kMostRead).value_or(Bytes{});
+    const uint64_t size = form.sys.files.info(path).value_or(FileInfo{}).size;
+    const uint64_t from = size > kTail ? size - kTail : 0;
+    const Bytes errors = form.sys.files.read(path, from, kTail).value_or(Bytes{});
     // The engine's own text: UTF-8 where it is, else the ANSI code page.
     form.CodeList.insertTop(
         engineExitNotice(isValidUtf8(errors) ? errors : form.sys.codec.ansiToUtf8(errors)));

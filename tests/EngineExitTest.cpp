@@ -69,6 +69,13 @@ TEST_F(EngineExitTest, EngineGoneSoonAfterTheLaunchIsExplainedOnceAtTheNextTick)
     EXPECT_EQ(f.TCCam.caption(), "图像识别模块未运行");
 }
 
+TEST_F(EngineExitTest, OnlyTheLastLineOfALongOutputIsTold) {
+    MainForm& f = launched();
+    engineEnds((std::string(100000, 'w') + "\r\nERROR: the last words\r\n").c_str());
+    advance(2000);
+    EXPECT_EQ(f.CodeList.items().front(), "[图像识别模块已退出：ERROR: the last words]");
+}
+
 TEST_F(EngineExitTest, EngineEndingLongAfterItsLaunchIsNotExplained) {
     MainForm& f = launched();
     advance(10000);
