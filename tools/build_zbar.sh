@@ -23,6 +23,10 @@ die() {
     exit 1
 }
 
+# One build at a time in OUT (two builds of the same tree started at once).
+exec 9>"$out/.lock"
+flock 9
+
 # What the outputs are made of: a change to any of it rebuilds them.
 stamp=$({
     cat "$third/source.env" "${BASH_SOURCE[0]}"
