@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "pipeline/Utf8.h"
+
 namespace tolvira {
 
 namespace {
@@ -47,6 +49,19 @@ std::string engineExitNotice(std::string_view errorOutput) {
         mentions(line, "no video device"))
         return "[未找到摄像头，图像识别模块已退出]";
     return "[图像识别模块已退出：" + shortened(line) + "]";
+}
+
+// Only the end of the engine's error output is read: its last line is what is told.
+void EngineExitReport::engineGone() {
+    if (!watch.reportGone(sys.clock.steadyMs())) return;
+    constexpr size_t kTail = 4096;
+    const std::string path = inFolder(sys.env.programFolder, kCameraErrorFile);
+    const uint64_t size = sys.files.info(path).value_or(FileInfo{}).size;
+    const uint64_t from = size > kTail ? size - kTail : 0;
+    const Bytes errors = sys.files.read(path, from, kTail).value_or(Bytes{});
+    // The engine's own text: UTF-8 where it is, else the ANSI code page.
+    CodeList.insertTop(
+        engineExitNotice(isValidUtf8(errors) ? errors : sys.codec.ansiToUtf8(errors)));
 }
 
 bool EngineExitWatch::reportGone(int64_t nowMs) {

@@ -5,6 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Controls.h"
+#include "platform/Services.h"
+
 namespace tolvira {
 
 // The camera engine's standard error, beside bar.dat.
@@ -19,7 +22,7 @@ std::string engineExitNotice(std::string_view errorOutput);
 class EngineExitWatch {
   public:
     static constexpr int64_t kWindowMs = 10000;
-    // A launch is on its way: nothing is reported until it has started.
+    // The engine is being ended or relaunched: nothing is reported until a new one has started.
     void launching() { launchedAtMs_.reset(); }
     void launched(int64_t nowMs) {
         launchedAtMs_ = nowMs;
@@ -30,6 +33,19 @@ class EngineExitWatch {
   private:
     std::optional<int64_t> launchedAtMs_;
     bool reported_ = false;
+};
+
+// Lists the reason when the camera engine is found gone soon after a launch.
+struct EngineExitReport {
+    Services& sys;
+    ListBox& CodeList;
+    EngineExitWatch watch = {};
+
+    void launched() { watch.launched(sys.clock.steadyMs()); }
+    // Ended on purpose: its end is not news.
+    void engineEnding() { watch.launching(); }
+    // The monitor found no engine running.
+    void engineGone();
 };
 
 }  // namespace tolvira

@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "app/MainForm.h"
 #include "engine/EngineLaunch.h"
 #include "engine/ProcessCheck.h"
 
@@ -24,7 +23,7 @@ std::vector<std::string> imageEngineArguments(const std::string& picture) {
 }
 
 // Worker only: the engine that read them has been ended or has finished.
-void removePictureCopies(Files& files, std::vector<PlainCopy>& copies) {
+void removeCopies(Files& files, std::vector<PlainCopy>& copies) {
     for (const PlainCopy& copy : copies) files.removePlainCopy(copy);
     copies.clear();
 }
@@ -41,22 +40,21 @@ std::optional<Bytes> firstLine(Files& files, const std::string& path) {
 
 }  // namespace
 
-void CodeListDrop(MainForm& form, const std::vector<std::string>& files) {
+void PictureReader::drop(const std::vector<std::string>& files) {
     // Dragged text starts nothing and arms nothing, so an old result is never taken twice.
     if (files.empty()) return;
-    Services& sys = form.sys;
     const std::string folder = sys.env.programFolder;
     const std::string picture = files.front();
     // The engine reads its command line in the ANSI code page: a name outside it would reach it
     // garbled, so it gets a copy under a plain name instead.
     const bool plainNameNeeded = !sys.codec.fitsAnsi(picture);
     // Until this drop's engine has started, bar2.dat may still hold an earlier result.
-    ++form.pendingDrops;
-    sys.worker.run([&processes = sys.processes, &disk = sys.files, &children = sys.children, &form,
+    ++pendingDrops;
+    sys.worker.run([&processes = sys.processes, &disk = sys.files, &children = sys.children, this,
                     folder, picture, plainNameNeeded] {
         // An earlier run still decoding is ended, so only this picture's result is taken.
         processes.endAll(kImageEngine);
-        removePictureCopies(disk, form.pictureCopies);
+        removeCopies(disk, copies);
         disk.removeEverywhere(folder, kResultName);
         ChildSpec engine{imageEngine(disk, folder), imageEngineArguments(picture),
                          inFolder(folder, kResultName)};
@@ -64,31 +62,26 @@ void CodeListDrop(MainForm& form, const std::vector<std::string>& files) {
             if (const std::optional<PlainCopy> copy = disk.plainCopy(picture)) {
                 engine.args.back() = copy->name;
                 engine.workingFolder = copy->folder;
-                form.pictureCopies.push_back(*copy);
+                copies.push_back(*copy);
             }
         }
         children.start(engine);
-        return [&form] {
-            if (--form.pendingDrops == 0) form.ReadP.setEnabled(true);
+        return [this] {
+            if (--pendingDrops == 0) ReadP.setEnabled(true);
         };
     });
 }
 
-void ReadPTick(MainForm& form) {
-    Services& sys = form.sys;
-    if (form.pendingDrops > 0 || IsProcessRunning(sys.processes, kImageEngine)) return;
-    if (const auto bytes = firstLine(sys.files, form.programFile(kResultName))) {
+void PictureReader::tick() {
+    if (pendingDrops > 0 || IsProcessRunning(sys.processes, kImageEngine)) return;
+    if (const auto bytes = firstLine(sys.files, inFolder(sys.env.programFolder, kResultName))) {
         const ResultLine line = ResultLine::fromBytes(*bytes, sys.codec);
         // Listed and logged only: a picture's code is not typed, copied or compared.
-        if (!line.text.empty()) {
-            form.CodeList.insertTop(line.text);
-            form.log.record(line);
-            form.recordHistory(CodeSource::Picture, line);
-        }
+        if (!line.text.empty()) keep(line);
     }
-    form.ReadP.setEnabled(false);
-    sys.worker.run([&disk = sys.files, &form] {
-        removePictureCopies(disk, form.pictureCopies);
+    ReadP.setEnabled(false);
+    sys.worker.run([&disk = sys.files, this] {
+        removeCopies(disk, copies);
         return nullptr;
     });
 }

@@ -39,7 +39,7 @@ class Processes {
 struct ChildSpec {
     std::string exe;  // full path, or a bare name searched for in the usual places
     std::vector<std::string> args;
-    std::string outputFile;  // full path; shareable for reading, writing and deletion
+    std::string outputFile;       // full path; shareable for reading, writing and deletion
     std::string errorFile{};      // like outputFile, for standard error; empty: discarded
     std::string workingFolder{};  // empty: the program's own
     bool operator==(const ChildSpec&) const = default;
@@ -247,8 +247,6 @@ class Lifecycle {
     virtual bool claimSingleInstance() = 0;
     // Ends the process at once; no further event runs.
     virtual void quit() = 0;
-    // Lets pending window messages be handled once.
-    virtual void processPendingMessages() = 0;
     // Holds the thread for ms, handling nothing: only for the last moments before quit().
     virtual void pause(int ms) = 0;
 };

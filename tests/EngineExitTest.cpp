@@ -29,15 +29,15 @@ TEST_P(EngineExitNoticeTest, LastErrorLineBecomesOneShortLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Outputs, EngineExitNoticeTest,
-    ::testing::Values(
-        NoticeCase{kNoCameraOutput, kNoCamera},
-        NoticeCase{"WARNING: a\nFAILED TO CONNECT TO CAMERA\n\n", kNoCamera},
-        NoticeCase{"", "[图像识别模块已退出]"},
-        NoticeCase{"\r\n  \r\n", "[图像识别模块已退出]"},
-        NoticeCase{"first\r\nERROR: out of memory  \r\n", "[图像识别模块已退出：ERROR: out of memory]"},
-        // A long line is cut at a character's start, never inside one.
-        NoticeCase{std::string(78, 'x') + "\xE9\x94\x99tail",
-                   "[图像识别模块已退出：" + std::string(78, 'x') + "...]"}));
+    ::testing::Values(NoticeCase{kNoCameraOutput, kNoCamera},
+                      NoticeCase{"WARNING: a\nFAILED TO CONNECT TO CAMERA\n\n", kNoCamera},
+                      NoticeCase{"", "[图像识别模块已退出]"},
+                      NoticeCase{"\r\n  \r\n", "[图像识别模块已退出]"},
+                      NoticeCase{"first\r\nERROR: out of memory  \r\n",
+                                 "[图像识别模块已退出：ERROR: out of memory]"},
+                      // A long line is cut at a character's start, never inside one.
+                      NoticeCase{std::string(78, 'x') + "\xE9\x94\x99tail",
+                                 "[图像识别模块已退出：" + std::string(78, 'x') + "...]"}));
 
 class EngineExitTest : public FormTest {
   protected:
@@ -96,6 +96,16 @@ TEST_F(EngineExitTest, InitialiseTriesAgainAndExplainsAgain) {
     engineEnds("ERROR: still none\r\n");
     advance(2000);
     EXPECT_EQ(f.CodeList.items().front(), "[图像识别模块已退出：ERROR: still none]");
+}
+
+TEST_F(EngineExitTest, AnEngineEndedByInitialiseIsNotExplained) {
+    MainForm& f = launched();
+    advance(3499);
+    f.restart.click();  // the engine is ended now, relaunched at 4500
+    advance(500);       // the monitor's tick at 4000 finds no engine
+    EXPECT_EQ(f.TCCam.caption(), "图像识别模块未运行");
+    advance(4000);
+    EXPECT_EQ(f.CodeList.items(), (Items{kReinit, kLoading}));
 }
 
 TEST_F(EngineExitTest, NothingIsExplainedBeforeTheRelaunchHasStarted) {

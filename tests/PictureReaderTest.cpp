@@ -42,8 +42,7 @@ TEST_F(PictureReaderTest, DropEndsTheOldRunDeletesItsResultAndStartsTheEngine) {
     EXPECT_EQ(fx.files.removals, Texts{"C:\\Scan|bar2.dat"});
     EXPECT_EQ(fx.files.contents("C:\\Scan\\sub\\bar2.dat"), nullptr);
     ASSERT_EQ(fx.children.started.size(), 1u);
-    EXPECT_EQ(fx.children.started[0],
-              (ChildSpec{kImageEngine, engineArgs(kPicture), kBar2Dat}))
+    EXPECT_EQ(fx.children.started[0], (ChildSpec{kImageEngine, engineArgs(kPicture), kBar2Dat}))
         << "the first file only; the engine found on the search path";
     ASSERT_NE(fx.files.contents(kBar2Dat), nullptr);
     EXPECT_TRUE(fx.files.contents(kBar2Dat)->empty()) << "made afresh for this run";

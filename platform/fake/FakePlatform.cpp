@@ -349,7 +349,9 @@ std::optional<PlainCopy> FakeFiles::plainCopy(const std::string& path) {
     return copy;
 }
 
-void FakeFiles::removePlainCopy(const PlainCopy& copy) { remove(copy.folder + "\\" + copy.name); }
+void FakeFiles::removePlainCopy(const PlainCopy& copy) {
+    remove(copy.folder + "\\" + copy.name);
+}
 
 void FakeWorker::run(Job job) {
     jobs_.push_back(std::move(job));

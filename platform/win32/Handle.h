@@ -136,9 +136,9 @@ class InheritOnly {
         auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
         if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
         list_ = list;
-        ready_ = UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST,
-                                           handles_.data(), handles_.size() * sizeof(HANDLE),
-                                           nullptr, nullptr) != FALSE;
+        ready_ =
+            UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                      handles_.size() * sizeof(HANDLE), nullptr, nullptr) != FALSE;
     }
     ~InheritOnly() {
         if (list_) DeleteProcThreadAttributeList(list_);
