@@ -71,3 +71,7 @@ foreach(script IN LISTS TOLVIRA_E2E_SCRIPTS)
     LABELS e2e
     ENVIRONMENT "TOLVIRA_EXE=$<TARGET_FILE:Tolvira>;TOLVIRA_ZBARCAM=$<TARGET_FILE:tolvira_scripted_camera>;TOLVIRA_ZBARIMG=${TOLVIRA_ZBARIMG};TOLVIRA_IMAGE_SHIM=$<TARGET_FILE:tolvira_image_shim>;TOLVIRA_REAL_ZBARCAM=${TOLVIRA_ZBARCAM};TOLVIRA_PROBE=$<TARGET_FILE:tolvira_probe>;TOLVIRA_WINE=${TOLVIRA_WINE};TOLVIRA_WINESERVER=${TOLVIRA_WINESERVER}")
 endforeach()
+# Some twenty drops, each decoded by the real engine under Wine.
+if(TEST e2e.picture_test)
+  set_tests_properties(e2e.picture_test PROPERTIES TIMEOUT 600)
+endif()

@@ -12,11 +12,11 @@ e2e_program_folder 'R&D %TEMP% x'
 cp "$TOLVIRA_REAL_ZBARCAM" "$PROG_DIR/zbarcam.exe"
 
 log "the engine finds no camera and ends"
-started_at=$EPOCHREALTIME
 start_tolvira
+started_at=$EPOCHREALTIME
 probe wait-item CodeList 0 "$NO_CAMERA" 5000 ||
     fail "no reason listed within 5 s; list: $(probe items CodeList | tr '\n' '|'), zbarcam.err: $(cat "$PROG_DIR/zbarcam.err" 2>&1)"
-log "ok: the reason was listed $(awk -v now="$EPOCHREALTIME" -v t="$started_at" 'BEGIN { printf "%.2f", now - t }') s after the start"
+log "ok: the reason was listed $(awk -v now="$EPOCHREALTIME" -v t="$started_at" 'BEGIN { printf "%.2f", now - t }') s after the window came up"
 grep -q 'failed to connect to camera' "$PROG_DIR/zbarcam.err" ||
     fail "zbarcam.err does not hold the engine's error: $(cat "$PROG_DIR/zbarcam.err")"
 expect_eq "engines running" "$(probe count-processes zbarcam.exe | tr -d '\r')" 0
