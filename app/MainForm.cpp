@@ -41,8 +41,14 @@ MainForm::MainForm(Services& services)
           programFile("bar.dat"), services, settings, options, GetCode, bp, hs,
           [this](auto& t) { note(t); }, [this](const ResultLine& line) { delivery.deliver(line); }),
       pictures{services, ReadP, [this](auto& line) { keep(CodeSource::Picture, line); }},
-      launch{services, options, DelayLoad, CodeList, [this] { poll.engineLaunched(); }},
-      monitor{services.processes, services.windows, CheckIRMLoad, TCCam, restart, Check3, CodeList},
+      launch{services, options, DelayLoad, CodeList,
+             [this] {
+                 poll.engineLaunched();
+                 engineExit.launched();
+             }},
+      engineExit{services, CodeList},
+      monitor{services.processes, services.windows, CheckIRMLoad, TCCam, restart, Check3,
+              CodeList,           engineExit},
       engineRestart{services.worker, services.processes, Trestart, restart, CodeList, monitor,
                     launch},
       autoStart{services.registry, services.env, Check4, [this](auto& text) { showMessage(text); }},

@@ -121,6 +121,7 @@ class MainForm final : public FormEvents {
     ResultPoll poll;
     PictureReader pictures;
     EngineLaunch launch;
+    EngineExitReport engineExit;
     EngineMonitor monitor;
     EngineRestart engineRestart;
     AutoStart autoStart;

@@ -36,6 +36,7 @@ if(MINGW)
 endif()
 tolvira_add_resources(Tolvira)
 
+include(cmake/Zbar.cmake)
 include(cmake/Win32Tests.cmake)
 include(cmake/EndToEnd.cmake)
 include(cmake/Demo.cmake)

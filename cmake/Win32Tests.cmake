@@ -23,7 +23,11 @@ tolvira_warnings(echo_args)
 
 file(GLOB TOLVIRA_WIN32_TEST_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/tests/win32/*Test.cpp)
+# The iconv built into ZBar's tools, tested here under Wine too.
+enable_language(C)
+add_library(tolvira_zbar_iconv STATIC third_party/zbar/iconv/iconv.c)
 add_executable(tolvira_win32_tests ${TOLVIRA_WIN32_TEST_SOURCES})
+target_link_libraries(tolvira_win32_tests PRIVATE tolvira_zbar_iconv)
 target_link_libraries(tolvira_win32_tests PRIVATE tolvira_win32 gtest_main)
 target_link_options(tolvira_win32_tests PRIVATE -static)
 tolvira_warnings(tolvira_win32_tests)

@@ -1,11 +1,12 @@
 #include "engine/EngineLaunch.h"
 
+#include "engine/EngineExit.h"
 #include "engine/ProcessCheck.h"
 
 namespace tolvira {
 
 std::vector<std::string> cameraEngineArguments(const Options& options) {
-    std::vector<std::string> args;
+    std::vector<std::string> args{kQrBytesUnchanged, kTryInverted};
     if (!options.beep) args.push_back("-q");
     if (!options.camera.empty()) args.push_back(options.camera);
     return args;
@@ -14,7 +15,7 @@ std::vector<std::string> cameraEngineArguments(const Options& options) {
 void EngineLaunch::launch(bool keepRunning) {
     const std::string folder = sys.env.programFolder;
     const ChildSpec engine{inFolder(folder, "zbarcam.exe"), cameraEngineArguments(options),
-                           inFolder(folder, "bar.dat")};
+                           inFolder(folder, "bar.dat"), inFolder(folder, kCameraErrorFile)};
     sys.worker.run([&sys = sys, this, keepRunning, folder, engine]() -> Worker::Done {
         if (keepRunning && IsProcessRunning(sys.processes, "zbarcam.exe")) return nullptr;
         sys.files.removeEverywhere(folder, "bar.dat");

@@ -56,6 +56,7 @@ void EngineMonitor::CheckIRMLoadTick() {
     if (state == 0) {
         TCCam.setCaption(kNotRunning);
         restart.setEnabled(true);
+        exitReport.engineGone();
         return;
     }
     TCCam.setCaption(kRunning);
@@ -82,6 +83,7 @@ void EngineMonitor::Check3Click() {
 void EngineMonitor::engineEnding() {
     announcedBeforeEnding = CheckIRMLoad.tag();
     CheckIRMLoad.setTag("0");
+    exitReport.engineEnding();
 }
 
 // A relaunch would delete the file the surviving engine still writes into, so that engine and

@@ -2,6 +2,7 @@
 // Watching the camera engine and its video window "ZBar".
 #include <string>
 
+#include "engine/EngineExit.h"
 #include "platform/Controls.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
@@ -22,6 +23,7 @@ struct EngineMonitor {
     Label& restart;
     const CheckBox& Check3;  // shows the video window
     ListBox& CodeList;
+    EngineExitReport& exitReport;
     std::string announcedBeforeEnding = {};
 
     void CheckIRMLoadTick();

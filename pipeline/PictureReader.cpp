@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "engine/EngineLaunch.h"
 #include "engine/ProcessCheck.h"
 
 namespace tolvira {
@@ -15,6 +16,16 @@ constexpr const char* kResultName = "bar2.dat";
 std::string imageEngine(Files& files, const std::string& folder) {
     const std::string local = inFolder(folder, kImageEngine);
     return files.exists(local) ? local : kImageEngine;
+}
+
+std::vector<std::string> imageEngineArguments(const std::string& picture) {
+    return {"-D", "-q", kQrBytesUnchanged, kTryInverted, picture};
+}
+
+// Worker only: the engine that read them has been ended or has finished.
+void removeCopies(Files& files, std::vector<PlainCopy>& copies) {
+    for (const PlainCopy& copy : copies) files.removePlainCopy(copy);
+    copies.clear();
 }
 
 // The first line of the finished engine's output, up to the first CR; nothing when the file
@@ -34,15 +45,27 @@ void PictureReader::drop(const std::vector<std::string>& files) {
     if (files.empty()) return;
     const std::string folder = sys.env.programFolder;
     const std::string picture = files.front();
+    // The engine reads its command line in the ANSI code page: a name outside it would reach it
+    // garbled, so it gets a copy under a plain name instead.
+    const bool plainNameNeeded = !sys.codec.fitsAnsi(picture);
     // Until this drop's engine has started, bar2.dat may still hold an earlier result.
     ++pendingDrops;
     sys.worker.run([&processes = sys.processes, &disk = sys.files, &children = sys.children, this,
-                    folder, picture] {
+                    folder, picture, plainNameNeeded] {
         // An earlier run still decoding is ended, so only this picture's result is taken.
         processes.endAll(kImageEngine);
+        removeCopies(disk, copies);
         disk.removeEverywhere(folder, kResultName);
-        children.start(
-            {imageEngine(disk, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)});
+        ChildSpec engine{imageEngine(disk, folder), imageEngineArguments(picture),
+                         inFolder(folder, kResultName)};
+        if (plainNameNeeded) {
+            if (const std::optional<PlainCopy> copy = disk.plainCopy(picture)) {
+                engine.args.back() = copy->name;
+                engine.workingFolder = copy->folder;
+                copies.push_back(*copy);
+            }
+        }
+        children.start(engine);
         return [this] {
             if (--pendingDrops == 0) ReadP.setEnabled(true);
         };
@@ -57,6 +80,10 @@ void PictureReader::tick() {
         if (!line.text.empty()) keep(line);
     }
     ReadP.setEnabled(false);
+    sys.worker.run([&disk = sys.files, this] {
+        removeCopies(disk, copies);
+        return nullptr;
+    });
 }
 
 }  // namespace tolvira

@@ -14,6 +14,9 @@ struct PictureReader {
     Timer& ReadP;
     std::function<void(const ResultLine&)> keep;  // lists and logs a picture's line
     int pendingDrops = 0;  // drops whose engine start is still with the worker
+    // Plain-named copies of dropped pictures the engine reads; worker jobs only, which run one
+    // at a time.
+    std::vector<PlainCopy> copies = {};
 
     void drop(const std::vector<std::string>& files);  // CodeList
     void tick();                                       // ReadP

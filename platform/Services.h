@@ -39,7 +39,9 @@ class Processes {
 struct ChildSpec {
     std::string exe;  // full path, or a bare name searched for in the usual places
     std::vector<std::string> args;
-    std::string outputFile;  // full path; shareable for reading, writing and deletion
+    std::string outputFile;       // full path; shareable for reading, writing and deletion
+    std::string errorFile{};      // like outputFile, for standard error; empty: discarded
+    std::string workingFolder{};  // empty: the program's own
     bool operator==(const ChildSpec&) const = default;
 };
 
@@ -58,6 +60,12 @@ struct FileInfo {
     uint64_t identity = 0;
 };
 
+struct PlainCopy {
+    std::string folder;  // full path
+    std::string name;    // ASCII only
+    bool operator==(const PlainCopy&) const = default;
+};
+
 class Files {
   public:
     virtual ~Files() = default;
@@ -73,6 +81,12 @@ class Files {
     // Deletes every file of this name in the folder and all its subfolders, read-only included.
     // Slow (a whole tree): for the worker.
     virtual void removeEverywhere(const std::string& folder, const std::string& name) = 0;
+    // A copy of the file under a plain ASCII name in a new folder of the user's temporary
+    // folder, or nothing; for a program that can't open the original's name. Slow: for the
+    // worker.
+    virtual std::optional<PlainCopy> plainCopy(const std::string& path) = 0;
+    // Deletes such a copy and its folder.
+    virtual void removePlainCopy(const PlainCopy& copy) = 0;
 };
 
 // Runs slow work away from the window's thread, so the window never stalls. Jobs run one at a
@@ -241,6 +255,9 @@ class TextCodec {
   public:
     virtual ~TextCodec() = default;
     virtual std::string ansiToUtf8(const Bytes& bytes) = 0;
+    // Whether every character has its own place in the ANSI code page, so a program that
+    // reads its command line in that code page gets this text unchanged.
+    virtual bool fitsAnsi(const std::string& text) = 0;
 };
 
 struct Environment {

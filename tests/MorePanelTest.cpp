@@ -109,8 +109,10 @@ TEST_F(MorePanelTest, CameraAndBeepChangedOnThePanelReachTheNextInitialise) {
     f.restart.click();
     advance(1000);
     ASSERT_EQ(fx.children.started.size(), 2u);
-    EXPECT_EQ(fx.children.started[0].args, std::vector<std::string>{});
-    EXPECT_EQ(fx.children.started[1].args, (std::vector<std::string>{"-q", "3"}));
+    using Args = std::vector<std::string>;
+    EXPECT_EQ(fx.children.started[0].args, (Args{"-Sqrcode.binary", "-Stest-inverted"}));
+    EXPECT_EQ(fx.children.started[1].args,
+              (Args{"-Sqrcode.binary", "-Stest-inverted", "-q", "3"}));
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ TEST_F(OptionsTest, AbsentKeysGiveTodaysBehaviour) {
     EXPECT_EQ(o.camera, "");
     EXPECT_TRUE(o.beep);
     EXPECT_TRUE(o.history);
-    EXPECT_EQ(cameraEngineArguments(o), Args{}) << "the engine starts without arguments";
+    EXPECT_EQ(cameraEngineArguments(o), (Args{"-Sqrcode.binary", "-Stest-inverted"}))
+        << "QR bytes unchanged and inverted pictures tried, nothing else";
 }
 
 TEST_F(OptionsTest, StoredValuesAreTakenAtTheEdgesOfTheirRanges) {
@@ -142,14 +143,17 @@ TEST_F(OptionsTest, CameraAndBeepReachBothLaunchesAsArguments) {
     MainForm& f = started();
     advance(1);
     ASSERT_EQ(fx.children.started.size(), 1u);
-    EXPECT_EQ(fx.children.started[0].args, (Args{"-q", "2"})) << "-q before the camera";
+    EXPECT_EQ(fx.children.started[0].args,
+              (Args{"-Sqrcode.binary", "-Stest-inverted", "-q", "2"}))
+        << "-q before the camera";
 
     f.options.camera = "";
     f.options.beep = true;
     f.restart.click();
     advance(1000);
     ASSERT_EQ(fx.children.started.size(), 2u);
-    EXPECT_EQ(fx.children.started[1].args, Args{}) << "the restart takes the current choice";
+    EXPECT_EQ(fx.children.started[1].args, (Args{"-Sqrcode.binary", "-Stest-inverted"}))
+        << "the restart takes the current choice";
 }
 
 }  // namespace

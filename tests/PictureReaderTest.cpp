@@ -10,6 +10,10 @@ constexpr const char* kBar2Dat = "C:\\Scan\\bar2.dat";
 constexpr const char* kImageEngine = "zbarimg.exe";
 constexpr const char* kPicture = "D:\\photo.png";
 
+Texts engineArgs(const std::string& picture) {
+    return {"-D", "-q", "-Sqrcode.binary", "-Stest-inverted", picture};
+}
+
 class PictureReaderTest : public FormTest {
   protected:
     void drop(const Texts& files) { form().listDrop(files); }
@@ -38,7 +42,7 @@ TEST_F(PictureReaderTest, DropEndsTheOldRunDeletesItsResultAndStartsTheEngine) {
     EXPECT_EQ(fx.files.removals, Texts{"C:\\Scan|bar2.dat"});
     EXPECT_EQ(fx.files.contents("C:\\Scan\\sub\\bar2.dat"), nullptr);
     ASSERT_EQ(fx.children.started.size(), 1u);
-    EXPECT_EQ(fx.children.started[0], (ChildSpec{kImageEngine, {"-D", "-q", kPicture}, kBar2Dat}))
+    EXPECT_EQ(fx.children.started[0], (ChildSpec{kImageEngine, engineArgs(kPicture), kBar2Dat}))
         << "the first file only; the engine found on the search path";
     ASSERT_NE(fx.files.contents(kBar2Dat), nullptr);
     EXPECT_TRUE(fx.files.contents(kBar2Dat)->empty()) << "made afresh for this run";
@@ -65,7 +69,7 @@ TEST_F(PictureReaderTest, AnyFileNameReachesTheEngineAsOneArgument) {
     for (const std::string& name : names) drop({name});
     ASSERT_EQ(fx.children.started.size(), names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(fx.children.started[i].args, (Texts{"-D", "-q", names[i]}));
+        EXPECT_EQ(fx.children.started[i].args, engineArgs(names[i]));
         EXPECT_EQ(fx.children.started[i].exe, kImageEngine);
     }
 }
@@ -271,6 +275,45 @@ TEST_F(PictureReaderTest, DropWithoutFilesStartsNothingAndNeverRetakesTheOldResu
     advance(6000);
     EXPECT_EQ(f.CodeList.items(), Texts{"QR-Code:abc"});
     EXPECT_EQ(log(), "abc\r\n");
+}
+
+// The engine reads its command line in the ANSI code page (ASCII in the fake backend).
+TEST_F(PictureReaderTest, NameOutsideTheAnsiCodePageReachesTheEngineAsAPlainCopy) {
+    MainForm& f = form();
+    const std::string picture = "D:\\图\\二维码.png";
+    fx.files.put(picture, "PNG bytes");
+    drop({picture});
+    ASSERT_EQ(fx.children.started.size(), 1u);
+    const ChildSpec& engine = fx.children.started[0];
+    EXPECT_EQ(engine.args, engineArgs("picture.png"));
+    EXPECT_EQ(engine.workingFolder, "C:\\Temp\\copy1");
+    ASSERT_NE(fx.files.contents("C:\\Temp\\copy1\\picture.png"), nullptr);
+    EXPECT_EQ(*fx.files.contents("C:\\Temp\\copy1\\picture.png"), "PNG bytes");
+
+    engineFinishes("QR-Code:abc\r\n");
+    waitOneTick();
+    EXPECT_EQ(f.CodeList.items(), Texts{"QR-Code:abc"});
+    EXPECT_EQ(fx.files.contents("C:\\Temp\\copy1\\picture.png"), nullptr) << "deleted afterwards";
+    EXPECT_NE(fx.files.contents(picture), nullptr) << "the original stays";
+}
+
+TEST_F(PictureReaderTest, ACopyIsDeletedWhenTheNextDropEndsItsEngine) {
+    fx.files.put("D:\\é.png", "one");
+    fx.files.put("D:\\ü.png", "two");
+    drop({"D:\\é.png"});
+    drop({"D:\\ü.png"});
+    EXPECT_EQ(fx.files.contents("C:\\Temp\\copy1\\picture.png"), nullptr);
+    ASSERT_NE(fx.files.contents("C:\\Temp\\copy2\\picture.png"), nullptr);
+    EXPECT_EQ(fx.children.started.back().workingFolder, "C:\\Temp\\copy2");
+}
+
+TEST_F(PictureReaderTest, PlainNamesAndUncopyableFilesGoAsTheyAre) {
+    drop({kPicture});
+    drop({"D:\\missing é.png"});
+    ASSERT_EQ(fx.children.started.size(), 2u);
+    for (const ChildSpec& engine : fx.children.started) EXPECT_EQ(engine.workingFolder, "");
+    EXPECT_EQ(fx.children.started[1].args, engineArgs("D:\\missing é.png"))
+        << "the engine then tells that it can't open it";
 }
 
 }  // namespace

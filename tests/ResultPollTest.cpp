@@ -297,7 +297,11 @@ TEST_F(EngineLaunchTest, LaunchesOnceFromTheProgramFolderWithoutAShell) {
     MainForm& f = running();
     ASSERT_EQ(fx.children.started.size(), 1u);
     EXPECT_EQ(fx.children.started[0],
-              (ChildSpec{"C:\\Scan\\zbarcam.exe", {}, "C:\\Scan\\bar.dat"}));
+              (ChildSpec{"C:\\Scan\\zbarcam.exe",
+                         {"-Sqrcode.binary", "-Stest-inverted"},
+                         "C:\\Scan\\bar.dat",
+                         "C:\\Scan\\zbarcam.err"}))
+        << "standard error kept beside bar.dat";
     EXPECT_EQ(f.CodeList.items(), (Items{kLoading}));
     EXPECT_FALSE(f.DelayLoad.enabled());
     advance(10000);

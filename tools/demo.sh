@@ -42,9 +42,9 @@ if ((!prebuilt)); then
     (cd "$root" && cmake --preset mingw -B "$build" >/dev/null)
     # Only what the demo runs; the test programs of the preset are not needed here.
     cmake --build "$build" -j "$(nproc)" \
-        --target Tolvira tolvira_demo_camera tolvira_image_shim tolvira_probe
+        --target Tolvira tolvira_demo_camera zbar_tools tolvira_probe
     export TOLVIRA_EXE=$build/Tolvira.exe TOLVIRA_ZBARCAM=$build/demo-tools/zbarcam.exe \
-        TOLVIRA_ZBARIMG=$build/e2e-tools/zbarimg.exe TOLVIRA_PROBE=$build/e2e-tools/probe.exe \
+        TOLVIRA_ZBARIMG=$build/zbar/zbarimg.exe TOLVIRA_PROBE=$build/e2e-tools/probe.exe \
         TOLVIRA_TEST_PATTERN=$build/resources/testpattern.bmp
 fi
 : "${TOLVIRA_TEST_PATTERN:?path of the generated testpattern.bmp}"

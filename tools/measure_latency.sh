@@ -21,7 +21,7 @@ codes=${2:-200}
 block=${LATENCY_BLOCK:-50}
 export TOLVIRA_EXE=$build/Tolvira.exe
 export TOLVIRA_ZBARCAM=$build/e2e-tools/zbarcam.exe
-export TOLVIRA_ZBARIMG=$build/e2e-tools/zbarimg.exe
+export TOLVIRA_ZBARIMG=$build/zbar/zbarimg.exe
 export TOLVIRA_PROBE=$build/e2e-tools/probe.exe
 export E2E_DEADLINE_SECONDS=$((300 + codes * 4))
 for exe in "$TOLVIRA_EXE" "$TOLVIRA_ZBARCAM" "$TOLVIRA_PROBE"; do

@@ -24,10 +24,10 @@ idle=${MEASURE_IDLE_SECONDS:-60}
 if [[ -z "${E2E_UNDER_DEADLINE:-}" ]]; then
     [[ -f "$build/CMakeCache.txt" ]] || (cd "$root" && cmake --preset mingw -B "$build" >/dev/null)
     cmake --build "$build" -j "$(nproc)" --target Tolvira tolvira_trivial_window \
-        tolvira_scripted_camera tolvira_image_shim tolvira_probe >/dev/null
+        tolvira_scripted_camera zbar_tools tolvira_probe >/dev/null
 fi
 export TOLVIRA_EXE=$build/Tolvira.exe TOLVIRA_ZBARCAM=$build/e2e-tools/zbarcam.exe \
-    TOLVIRA_ZBARIMG=$build/e2e-tools/zbarimg.exe TOLVIRA_PROBE=$build/e2e-tools/probe.exe
+    TOLVIRA_ZBARIMG=$build/zbar/zbarimg.exe TOLVIRA_PROBE=$build/e2e-tools/probe.exe
 export E2E_DEADLINE_SECONDS=$((2 * idle + 300))
 set -- "$build"
 # shellcheck source=tests/e2e/lib.sh

@@ -7,6 +7,7 @@ packages=(
   libbenchmark-dev g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 wine xvfb openbox fonts-wqy-microhei python3 python3-xlib xclip xdotool
   imagemagick zbar-tools qrencode zint x11-utils
+  autoconf automake libtool autopoint pkg-config gettext dpkg-dev patch unzip
 )
 
 missing=()

@@ -160,6 +160,7 @@ bool FakeChildren::start(const ChildSpec& child) {
     if (fails || outputStays) return false;
     started.push_back(child);
     files_.put(child.outputFile, {});
+    if (!child.errorFile.empty()) files_.put(child.errorFile, {});
     const size_t slash = child.exe.find_last_of('\\');
     processes_.add(slash == std::string::npos ? child.exe : child.exe.substr(slash + 1));
     return true;
@@ -331,6 +332,25 @@ std::string FakeCodec::ansiToUtf8(const Bytes& bytes) {
         }
     }
     return out;
+}
+
+bool FakeCodec::fitsAnsi(const std::string& text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+std::optional<PlainCopy> FakeFiles::plainCopy(const std::string& path) {
+    const Bytes* original = contents(path);
+    if (!original) return std::nullopt;
+    PlainCopy copy{"C:\\Temp\\copy" + std::to_string(++copies_), "picture.png"};
+    put(copy.folder + "\\" + copy.name, *original);
+    return copy;
+}
+
+void FakeFiles::removePlainCopy(const PlainCopy& copy) {
+    remove(copy.folder + "\\" + copy.name);
 }
 
 void FakeWorker::run(Job job) {

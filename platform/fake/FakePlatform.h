@@ -60,6 +60,9 @@ class FakeFiles : public Files {
     size_t append(const std::string& path, const Bytes& data) override;
     bool exists(const std::string& path) override;
     void removeEverywhere(const std::string& folder, const std::string& name) override;
+    // Copies into C:\Temp\copy<N>.
+    std::optional<PlainCopy> plainCopy(const std::string& path) override;
+    void removePlainCopy(const PlainCopy& copy) override;
 
     struct File {
         Bytes data;
@@ -84,6 +87,7 @@ class FakeFiles : public Files {
 
   private:
     uint64_t nextIdentity_ = 1;
+    int copies_ = 0;
 };
 
 // A started child makes its output file afresh and shows in the process list.
@@ -229,6 +233,8 @@ class FakeLifecycle : public Lifecycle {
 class FakeCodec : public TextCodec {
   public:
     std::string ansiToUtf8(const Bytes& bytes) override;
+    // The fake ANSI code page is ASCII.
+    bool fitsAnsi(const std::string& text) override;
 };
 
 // Runs each job at once, unless held: then jobs wait until the test finishes them, so that a

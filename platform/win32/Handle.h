@@ -129,15 +129,16 @@ class OleSession {
 // The attribute list that limits a child's inheritance to the given handles.
 class InheritOnly {
   public:
-    InheritOnly(HANDLE first, HANDLE second) : handles_{first, second} {
+    explicit InheritOnly(std::vector<HANDLE> handles) : handles_(std::move(handles)) {
         SIZE_T size = 0;
         InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
         buffer_.resize(size);
         auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(buffer_.data());
         if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
         list_ = list;
-        ready_ = UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_,
-                                           sizeof handles_, nullptr, nullptr) != FALSE;
+        ready_ =
+            UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                      handles_.size() * sizeof(HANDLE), nullptr, nullptr) != FALSE;
     }
     ~InheritOnly() {
         if (list_) DeleteProcThreadAttributeList(list_);
@@ -147,7 +148,7 @@ class InheritOnly {
     LPPROC_THREAD_ATTRIBUTE_LIST get() const { return ready_ ? list_ : nullptr; }
 
   private:
-    HANDLE handles_[2];
+    std::vector<HANDLE> handles_;
     std::vector<char> buffer_;
     LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
     bool ready_ = false;

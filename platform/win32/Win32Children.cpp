@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/Handle.h"
 #include "platform/win32/Text.h"
@@ -94,7 +96,14 @@ bool Win32Children::start(const ChildSpec& child) {
     const UniqueHandle nul = createInheritable(L"NUL", GENERIC_READ | GENERIC_WRITE,
                                                FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!output || !nul) return false;
-    const InheritOnly inheritOnly(output.get(), nul.get());
+    UniqueHandle error;
+    if (!child.errorFile.empty()) {
+        error = createOutput(apiPath(child.errorFile));
+        if (!error) return false;
+    }
+    std::vector<HANDLE> inherited{output.get(), nul.get()};
+    if (error) inherited.push_back(error.get());
+    const InheritOnly inheritOnly(std::move(inherited));
     if (!inheritOnly.get()) return false;
 
     STARTUPINFOEXW startup{};
@@ -102,16 +111,18 @@ bool Win32Children::start(const ChildSpec& child) {
     startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
     startup.StartupInfo.hStdInput = nul.get();
     startup.StartupInfo.hStdOutput = output.get();
-    startup.StartupInfo.hStdError = nul.get();
+    startup.StartupInfo.hStdError = error ? error.get() : nul.get();
     startup.lpAttributeList = inheritOnly.get();
 
     std::vector<std::wstring> arguments;
     for (const std::string& argument : child.args) arguments.push_back(widen(argument));
     std::wstring line = commandLine(*exe, arguments);
+    const std::wstring folder = widen(child.workingFolder);
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(exe->c_str(), line.data(), nullptr, nullptr, TRUE,
-                        CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
-                        &startup.StartupInfo, &started)) {
+                        CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup.StartupInfo,
+                        &started)) {
         return false;
     }
     // Never waited for.

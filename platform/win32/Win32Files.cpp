@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/win32/Handle.h"
@@ -151,6 +154,51 @@ void Win32Files::removeEverywhere(const std::string& folder, const std::string& 
     std::wstring root = apiPath(widen(folder));
     if (!root.empty() && root.back() == L'\\') root.pop_back();  // a drive root
     removeBelow(root, name);
+}
+
+namespace {
+
+// The original's extension when it is plain (a program may go by it), else none.
+std::wstring plainExtension(const std::wstring& path) {
+    const size_t dot = path.find_last_of(L".\\");
+    if (dot == std::wstring::npos || path[dot] != L'.' || path.size() - dot > 8) return {};
+    for (size_t i = dot + 1; i < path.size(); ++i) {
+        const wchar_t c = path[i];
+        if (!((c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (c >= L'0' && c <= L'9')))
+            return {};
+    }
+    return path.substr(dot);
+}
+
+}  // namespace
+
+std::optional<PlainCopy> Win32Files::plainCopy(const std::string& path) {
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+    if (n == 0 || n > MAX_PATH) return std::nullopt;
+    const std::wstring source = apiPath(path);
+    const std::wstring name = L"picture" + plainExtension(widen(path));
+    static std::atomic<unsigned> made{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring folder = std::wstring(temp, n) + L"Tolvira-" +
+                                    std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                    std::to_wstring(made++);
+        if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+            if (GetLastError() == ERROR_ALREADY_EXISTS) continue;
+            return std::nullopt;
+        }
+        if (CopyFileW(source.c_str(), (folder + L"\\" + name).c_str(), TRUE))
+            return PlainCopy{narrow(folder), narrow(name)};
+        RemoveDirectoryW(folder.c_str());
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void Win32Files::removePlainCopy(const PlainCopy& copy) {
+    const std::wstring folder = widen(copy.folder);
+    DeleteFileW((folder + L"\\" + widen(copy.name)).c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace tolvira::win32

@@ -17,6 +17,8 @@ class Win32Files final : public Files {
     size_t append(const std::string& path, const Bytes& data) override;
     bool exists(const std::string& path) override;
     void removeEverywhere(const std::string& folder, const std::string& name) override;
+    std::optional<PlainCopy> plainCopy(const std::string& path) override;
+    void removePlainCopy(const PlainCopy& copy) override;
 };
 
 }  // namespace tolvira::win32

@@ -16,4 +16,15 @@ std::string Win32TextCodec::ansiToUtf8(const Bytes& bytes) {
     return narrow(wide);
 }
 
+bool Win32TextCodec::fitsAnsi(const std::string& text) {
+    if (GetACP() == CP_UTF8) return true;
+    const std::wstring wide = widen(text);
+    if (wide.empty()) return true;
+    BOOL lost = FALSE;
+    // No best fit: a near look-alike (a plain "a" for "å") is another name.
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                      static_cast<int>(wide.size()), nullptr, 0, nullptr, &lost);
+    return n > 0 && !lost;
+}
+
 }  // namespace tolvira::win32

@@ -7,6 +7,7 @@ namespace tolvira::win32 {
 class Win32TextCodec final : public TextCodec {
   public:
     std::string ansiToUtf8(const Bytes& bytes) override;
+    bool fitsAnsi(const std::string& text) override;
 };
 
 }  // namespace tolvira::win32

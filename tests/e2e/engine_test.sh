@@ -45,13 +45,14 @@ e2e_begin
 # Nothing typed into whatever has the focus when the crash test's line is delivered.
 reg_set "$SETTINGS_KEY" c1 0
 
-log "an engine that never starts: not running, the link enabled, nothing announced"
+log "an engine that never starts: not running, the link enabled, its end told, nothing announced"
 e2e_program_folder 'never starts' 'start=fail'
 start_tolvira
 open_panel
 probe wait-text TCCam "$NOT_RUNNING" 10000 || fail "the status line does not say $NOT_RUNNING"
 link_enabled || fail "the link is not enabled while the engine is not running"
-expect_eq "CodeList" "$(probe items CodeList)" '[正在加载图像识别模块]'
+probe wait-item CodeList 0 '[图像识别模块已退出]' 10000 || fail "the engine's end was not told"
+expect_eq "CodeList" "$(probe items CodeList)" $'[图像识别模块已退出]\n[正在加载图像识别模块]'
 expect_eq "engine starts" "$(starts_of "$PROG_DIR")" 1
 end_tolvira
 
@@ -134,11 +135,13 @@ open_panel
 probe wait-text TCCam "$NOT_RUNNING" 10000 || fail "the status line does not say $NOT_RUNNING"
 link_enabled || fail "the link is not enabled while the engine is not running"
 
-log "\"[初始化]\" with an engine that never starts: relaunched all the same, not running"
-printf 'start=fail\n' >"$PROG_DIR/zbarcam.script"
+log "\"[初始化]\" with an engine that never starts: relaunched all the same, not running, its error line listed"
+printf 'start=fail\nerror=ERROR: zbar processor: out of cheese\n' >"$PROG_DIR/zbarcam.script"
 probe click restart
 wait_for 10 "the relaunch" engine_starts_are 3
-probe wait-item CodeList 0 "$INITIALISED" || fail "the relaunch was not listed"
+probe wait-item CodeList 1 "$INITIALISED" 10000 || fail "the relaunch was not listed"
+probe wait-item CodeList 0 '[图像识别模块已退出：ERROR: zbar processor: out of cheese]' 10000 ||
+    fail "the engine's error line was not listed: $(probe items CodeList | tr '\n' '|')"
 wait_for 10 "the link to be enabled by the next status tick" link_enabled
 expect_eq "status line" "$(probe text TCCam)" "$NOT_RUNNING"
 expect_eq "load messages" "$(times_listed "$LOADED")" 2

@@ -6,8 +6,11 @@ source "$(dirname "$0")/lib.sh"
 for tool in qrencode /usr/bin/zbarimg; do
     command -v "$tool" >/dev/null || fail "$tool is missing (see the README's set-up command)"
 done
+: "${TOLVIRA_IMAGE_SHIM:?path of the zbarimg.exe shim}"
 e2e_begin
 e2e_program_folder 'R&D %TEMP% x' 'window_delay_ms=300'
+cp "$TOLVIRA_IMAGE_SHIM" "$PROG_DIR/zbarimg.exe"
+
 out_dat=$PROG_DIR/out.dat
 
 # bytes FILE: the file as hex, so line ends and odd bytes show.

@@ -18,7 +18,7 @@ if [[ -z "${E2E_UNDER_DEADLINE:-}" ]]; then
 fi
 
 : "${TOLVIRA_ZBARCAM:?path of the scripted zbarcam.exe}"
-: "${TOLVIRA_ZBARIMG:?path of the zbarimg.exe shim}"
+: "${TOLVIRA_ZBARIMG:?path of zbarimg.exe}"
 : "${TOLVIRA_PROBE:?path of probe.exe}"
 WINE=${TOLVIRA_WINE:-/usr/lib/wine/wine64}
 WINESERVER=${TOLVIRA_WINESERVER:-/usr/lib/wine/wineserver}

@@ -6,7 +6,7 @@
 # BUILD-DIR is a Windows build (default build/mingw); N the calls per figure (default 1000).
 build=$(cd "${1:-build/mingw}" && pwd) || exit 2
 calls=${2:-1000}
-export TOLVIRA_ZBARCAM=$build/e2e-tools/zbarcam.exe TOLVIRA_ZBARIMG=$build/e2e-tools/zbarimg.exe
+export TOLVIRA_ZBARCAM=$build/e2e-tools/zbarcam.exe TOLVIRA_ZBARIMG=$build/zbar/zbarimg.exe
 export TOLVIRA_PROBE=$build/e2e-tools/probe.exe
 tick_cost=$build/e2e-tools/tick-cost.exe
 source "$(dirname "$0")/lib.sh"

@@ -8,7 +8,7 @@
 # BUILD-DIR is a Windows build (default build/mingw).
 build=$(cd "${1:-build/mingw}" && pwd) || exit 2
 export TOLVIRA_EXE=$build/Tolvira.exe TOLVIRA_PROBE=$build/e2e-tools/probe.exe
-export TOLVIRA_ZBARCAM=$build/e2e-tools/zbarcam.exe TOLVIRA_ZBARIMG=$build/e2e-tools/zbarimg.exe
+export TOLVIRA_ZBARCAM=$build/e2e-tools/zbarcam.exe TOLVIRA_ZBARIMG=$build/zbar/zbarimg.exe
 here=$(cd "$(dirname "$0")" && pwd)
 stall=$build/e2e-tools/ui-stall.exe
 source "$here/lib.sh"

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Pictures dropped on CodeList under Wine, through a real X11 drag and drop (xdnd_drop.py) and
-# the real decoder behind the zbarimg.exe shim: the code is listed on top and logged, never
-# typed or copied; a picture without a code and a drop of text change nothing; any file name
-# decodes and runs nothing else; a second drop while the first decode runs leaves only the
-# second result. The pictures live outside drive_c, so they arrive as Z:\ paths.
+# the zbarimg.exe built here: the code is listed on top and logged, never typed or copied; PNG,
+# JPEG, BMP and GIF, EAN-13, Code 128, light-on-dark QR codes and QR codes with ASCII, Chinese
+# and accented text each come out exactly; a picture without a code, a file that is no picture
+# and a drop of text change nothing; any file name decodes (a Chinese one in a Chinese folder
+# too) and runs nothing else; a second drop while the first decode runs leaves only the second
+# result (with the shim over Linux's zbarimg, which can be made slow). The pictures live outside
+# drive_c, so they arrive as Z:\ paths.
 source "$(dirname "$0")/lib.sh"
 
-for tool in qrencode convert /usr/bin/zbarimg /usr/bin/python3; do
+: "${TOLVIRA_IMAGE_SHIM:?path of the zbarimg.exe shim}"
+for tool in qrencode zint convert /usr/bin/zbarimg /usr/bin/python3; do
     command -v "$tool" >/dev/null || fail "$tool is missing (see the README's set-up command)"
 done
 # Debian's python3-xlib belongs to the system's Python, whatever python3 comes first on PATH.
@@ -49,13 +53,13 @@ drop() {
 # Everything logged so far, as data.txt must hold it.
 logged=''
 
-# decodes PATH DATA: a drop of PATH lists "QR-Code:DATA" on top, over what was on top, and
-# appends exactly DATA CR LF to data.txt.
-decodes() {
-    local path=$1 data=$2 top
+# lists PATH LINE: a drop of PATH lists LINE on top, over what was on top, and appends exactly
+# the text after its first colon, CR LF, to data.txt.
+lists() {
+    local path=$1 line=$2 data=${2#*:} top
     top=$(probe items CodeList | head -n1)
     drop "$path"
-    probe wait-item CodeList 0 "QR-Code:$data" 10000 ||
+    probe wait-item CodeList 0 "$line" 10000 ||
         fail "${path##*/} was not decoded; bar2.dat: $(bytes "$PROG_DIR/bar2.dat" 2>&1)," \
             "image engines running: $(probe count-processes zbarimg.exe)"
     log "listed $(seconds_since "$dropped_at") s after the drop"
@@ -63,6 +67,9 @@ decodes() {
     logged+="$data"$'\r\n'
     wait_for 5 "data.txt to end with \"$data\"" log_is "$logged"
 }
+
+# decodes PATH DATA: a QR code holding DATA.
+decodes() { lists "$1" "QR-Code:$2"; }
 
 # stays_quiet WHAT: nothing is listed or logged for past the tick that a drop would arm.
 stays_quiet() {
@@ -121,9 +128,7 @@ wait_for 10 "the decode of a picture without a code" test -f "$PROG_DIR/bar2.dat
 stays_quiet "a picture without a code"
 
 log "any file name reaches the engine as one argument and decodes"
-# "|" is no Windows file name character, but a Linux file may hold it: Wine delivers it in the
-# Z:\ path as it is.
-names=('two  blanks here.png' 'R&D y.png' 'q & x & r.png' 'a|x.png' 'c^a^r^e^t.png'
+names=('two  blanks here.png' 'R&D y.png' 'q & x & r.png' 'c^a^r^e^t.png'
     '%TEMP% %PATH%.png' '!x! bang!.png' '(round) x).png' '[square] [x].png' '中文 图片.png')
 for name in "${names[@]}"; do
     qrencode -o "$pics/$name" "$name"
@@ -146,7 +151,60 @@ qrencode -o "$pics/chinese.png" '扫码:中文数据 测试'
 decodes "$pics/chinese.png" '扫码:中文数据 测试'
 file_drops=$((file_drops + 1))
 
+log "each kind of picture and code, listed and logged with its exact text"
+# format | symbol | text. Chinese of several lengths, two characters too: ZBar's own guess of
+# the character set garbles these; and Chinese mixed with accented letters and symbols.
+cases=(
+    'png|qr|Hello, Tolvira 123'
+    'jpg|qr|你好'
+    'bmp|qr|批号'
+    'gif|qr|扫码测试：中文数据较长的一段文字，用来检查多字节文本的每一个字节'
+    'png|qr|价格¥12.5 温度36.5° café 批号A-7'
+    'jpg|qr|Crème brûlée 焦糖布丁 ¥28'
+    'gif|inverted|light on dark 浅色'
+    'png|ean13|590123412345'
+    'bmp|code128|TLV-128/abc:x'
+)
+n=0
+for case in "${cases[@]}"; do
+    IFS='|' read -r format symbol text <<<"$case"
+    n=$((n + 1))
+    picture=$pics/case$n.$format
+    case $symbol in
+        qr) qrencode -s 6 -o "$pics/case$n-src.png" "$text" ;;
+        inverted) qrencode -s 6 -o - "$text" | convert - -negate "$pics/case$n-src.png" ;;
+        ean13) zint -b EANX -d "$text" --scale 2 -o "$pics/case$n-src.png" >/dev/null ;;
+        code128) zint -b CODE128 -d "$text" --scale 2 -o "$pics/case$n-src.png" >/dev/null ;;
+    esac
+    convert "$pics/case$n-src.png" "$([[ $format == bmp ]] && echo BMP3:)$picture"
+    case $symbol in
+        ean13) line="EAN-13:${text}7" ;;  # zint adds the check digit
+        code128) line="CODE-128:$text" ;;
+        *) line="QR-Code:$text" ;;
+    esac
+    log "$format, $symbol: $text"
+    lists "$picture" "$line"
+    file_drops=$((file_drops + 1))
+done
+
+log "a picture named in Chinese inside a folder named in Chinese"
+mkdir -p "$pics/图片 文件夹"
+qrencode -s 6 -o "$pics/图片 文件夹/二维码 图.png" '文件名:中文'
+decodes "$pics/图片 文件夹/二维码 图.png" '文件名:中文'
+file_drops=$((file_drops + 1))
+[[ -z "$(find "$WINEPREFIX/drive_c" -path '*Temp/Tolvira-*' -print -quit)" ]] ||
+    fail "the engine's plain-named copy was not deleted: $(find "$WINEPREFIX/drive_c" -path '*Temp/Tolvira-*')"
+log "ok: the plain-named copy the engine read is gone"
+
+log "a file that is not a picture: nothing listed, nothing left running"
+printf 'not a picture\n' >"$pics/notes.png"
+drop "$pics/notes.png"
+file_drops=$((file_drops + 1))
+stays_quiet "a file that is not a picture"
+probe wait-processes zbarimg.exe 0 5000 || fail "the image engine still runs"
+
 log "a second drop while the first decode runs leaves only the second result"
+cp "$TOLVIRA_IMAGE_SHIM" "$PROG_DIR/zbarimg.exe"  # the real engine can't be made slow
 qrencode -o "$pics/slow.png" 'first, slow'
 qrencode -o "$pics/second.png" 'second'
 printf '15000\n' >"$PROG_DIR/zbarimg.delay"  # longer than the wait below

@@ -4,6 +4,7 @@
 // Tolvira passes on:
 //   zbarcam.script  key=value lines read once at start (all optional):
 //     start=fail            end at once with exit code 1 (an engine that never starts)
+//     error=TEXT            with start=fail: the line written to standard error first
 //     window=never          never open the video window
 //     window_delay_ms=N     open the top-level window "ZBar" N ms after start (default 0)
 //     crash_after_lines=N   end abruptly (exit code 3) once N lines have been written
@@ -22,7 +23,8 @@
 //   zbarcam.starts  one line "started <pid>" is appended at every start, so a test can count
 //                   the launches even of engines that ended since; then " args" and each
 //                   argument after a blank when there are any.
-// Otherwise it runs until it is ended, like the real engine.
+// Its arguments (the real engine's switches) change nothing. Otherwise it runs until it is ended,
+// like the real engine.
 #include <windows.h>
 
 #include <fcntl.h>
@@ -44,6 +46,7 @@ using tolvira::win32::widen;
 
 struct Script {
     bool failStart = false;
+    std::string errorLine;
     bool openWindow = true;
     DWORD windowDelayMs = 0;
     long crashAfterLines = -1;
@@ -96,6 +99,7 @@ Script loadScript(const std::wstring& folder) {
         if (line.empty() || line[0] == '#' || eq == std::string::npos) continue;
         std::string key = line.substr(0, eq), value = line.substr(eq + 1);
         if (key == "start") s.failStart = value == "fail";
+        if (key == "error") s.errorLine = value;
         if (key == "window") s.openWindow = value != "never";
         if (key == "window_delay_ms")
             s.windowDelayMs = DWORD(std::strtoul(value.c_str(), nullptr, 10));
@@ -257,7 +261,10 @@ int main() {
     const std::wstring folder = exeFolder();
     const Script script = loadScript(folder);
     recordStart(folder);
-    if (script.failStart) return 1;
+    if (script.failStart) {
+        if (!script.errorLine.empty()) std::fprintf(stderr, "%s\n", script.errorLine.c_str());
+        return 1;
+    }
 
     StampLog stamps(script.stampName.empty() ? L"" : folder + L"\\" + script.stampName);
     Writer out(script, stamps);

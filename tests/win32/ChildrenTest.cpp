@@ -69,6 +69,17 @@ TEST_F(ChildrenTest, ComplaintsOnStandardErrorStayOutOfTheResults) {
     EXPECT_EQ(readWhole(output).find("complaint"), std::string::npos);
 }
 
+TEST_F(ChildrenTest, StandardErrorGoesToItsOwnFileWhenOneIsGiven) {
+    const std::string output = scratch / "bar.dat";
+    const std::string errors = scratch / "zbarcam.err";
+    ASSERT_TRUE(writeFile(errors, "an earlier run's words\r\n"));
+    ChildSpec child{echoExe(), {"-q"}, output};
+    child.errorFile = errors;
+    run(child);
+    EXPECT_EQ(readWhole(output).find("complaint"), std::string::npos);
+    EXPECT_EQ(readWhole(errors).rfind("complaint", 0), 0u) << "made afresh: " << readWhole(errors);
+}
+
 TEST_F(ChildrenTest, ABareNameIsFoundInTheProgramFolder) {
     for (const std::string name : {"echo_args.exe", "ECHO_ARGS"}) {
         const std::string output = scratch / (name + ".out");
