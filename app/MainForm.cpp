@@ -37,9 +37,9 @@ MainForm::MainForm(Services& services)
                typing,
                [this](auto& t) { note(t); },
                [this](const ResultLine& line) { keep(CodeSource::Camera, line); }},
-      poll(
-          programFile("bar.dat"), services, settings, options, GetCode, bp, hs,
-          [this](auto& t) { note(t); }, [this](const ResultLine& line) { delivery.deliver(line); }),
+      poll(programFile("bar.dat"),
+           {services, settings, options, GetCode, bp, hs, [this](auto& t) { note(t); },
+            [this](const ResultLine& line) { delivery.deliver(line); }}),
       pictures{services, ReadP, [this](auto& line) { keep(CodeSource::Picture, line); }},
       launch{services, options, DelayLoad, CodeList, [this] { poll.engineLaunched(); }},
       monitor{services.processes, services.windows, CheckIRMLoad, TCCam, restart, Check3, CodeList},
