@@ -185,34 +185,10 @@ void MainForm::load() {
     if (!hidden) sys.window.show();
 }
 
-void MainForm::closeRequested() {
-    sys.window.hide();
-}
-
 void MainForm::sessionEnding() {
     typing.stop();
     writeWaitingRecords();
     sys.tray.remove();
-}
-
-void MainForm::taskbarCreated() {
-    sys.tray.add();
-}
-
-void MainForm::trayActivated() {
-    sys.window.restoreAndActivate();
-}
-
-void MainForm::bodyPressed() {
-    sys.window.beginDrag();
-}
-
-void MainForm::listDrop(const std::vector<std::string>& files) {
-    pictures.drop(files);
-}
-
-void MainForm::resultFileChanged() {
-    GetCode.tick();
 }
 
 void MainForm::showMessage(const std::string& text) {
