@@ -8,6 +8,14 @@ namespace tolvira {
 
 namespace {
 
+void addAll(Control& parent, std::initializer_list<Control*> children) {
+    for (Control* child : children) parent.add(*child);
+}
+
+void setStyle(std::initializer_list<Control*> controls, const Style& style) {
+    for (Control* control : controls) control->style = style;
+}
+
 void addWithChildren(std::vector<Control*>& all, Control& control) {
     all.push_back(&control);
     for (Control* child : control.children()) addWithChildren(all, *child);
@@ -37,9 +45,9 @@ MainForm::MainForm(Services& services)
                typing,
                [this](auto& t) { note(t); },
                [this](const ResultLine& line) { keep(CodeSource::Camera, line); }},
-      poll(
-          programFile("bar.dat"), services, settings, options, GetCode, bp, hs,
-          [this](auto& t) { note(t); }, [this](const ResultLine& line) { delivery.deliver(line); }),
+      poll(programFile("bar.dat"),
+           {services, settings, options, GetCode, bp, hs, [this](auto& t) { note(t); },
+            [this](const ResultLine& line) { delivery.deliver(line); }}),
       pictures{services, ReadP, [this](auto& line) { keep(CodeSource::Picture, line); }},
       launch{services, options, DelayLoad, CodeList,
              [this] {
@@ -61,21 +69,12 @@ MainForm::MainForm(Services& services)
 void MainForm::layOut() {
     onWindow_ = {&wt,    &bclose, &CodeList, &delist, &bp,   &bset,
                  &bhelp, &bend,   &fhelp,    &Fset,   &Fmore};
-    for (Control* child : {&Image1, static_cast<Control*>(&Label3), static_cast<Control*>(&help),
-                           static_cast<Control*>(&hs)}) {
-        fhelp.add(*child);
-    }
-    for (Control* child :
-         std::initializer_list<Control*>{&TCCam, &restart, &Check1, &Check2, &Check3, &Check4,
-                                         &Shape1, &Label2, &o0, &o1, &o2, &setok}) {
-        Fset.add(*child);
-    }
-    Fset.add(more);
-    for (Control* child : std::initializer_list<Control*>{
-             &Label4, &trescan, &Label5, &tkeydelay, &Label6, &m0, &m1, &m2, &Label7, &tprefix,
-             &Label8, &tsuffix, &Label9, &tcamera, &Check5, &Check6, &Label10, &moreok}) {
-        Fmore.add(*child);
-    }
+    addAll(fhelp, {&Image1, &Label3, &help, &hs});
+    addAll(Fset, {&TCCam, &restart, &Check1, &Check2, &Check3, &Check4, &Shape1, &Label2, &o0, &o1,
+                  &o2, &setok, &more});
+    addAll(Fmore,
+           {&Label4, &trescan, &Label5, &tkeydelay, &Label6, &m0, &m1, &m2, &Label7, &tprefix,
+            &Label8, &tsuffix, &Label9, &tcamera, &Check5, &Check6, &Label10, &moreok});
     OptionButton::group({&o0, &o1, &o2});
     o0.setSelected(true);
     OptionButton::group({&m0, &m1, &m2});
@@ -85,36 +84,23 @@ void MainForm::layOut() {
     const uint32_t grey = rgb(128, 128, 128);
     const uint32_t panel = rgb(41, 41, 41);
     wt.style = {.font = "微软雅黑", .points = 9, .text = light, .centred = true};
-    for (ListBox* list : {&CodeList, &delist}) {
-        list->style = {.text = silver, .back = rgb(20, 20, 20), .tooltip = "双击复制"};
-    }
+    setStyle({&CodeList, &delist},
+             {.text = silver, .back = rgb(20, 20, 20), .tooltip = "双击复制"});
     bp.style = {.font = "宋体", .points = 9, .bold = true, .text = silver};
-    for (Label* label : {&bset, &bhelp, &bend}) label->style = {.text = grey};
+    setStyle({&bset, &bhelp, &bend, &Shape1}, {.text = grey});
     fhelp.style = {.back = panel};
     Label3.style = {.text = light};
     help.style = {.text = silver, .handCursor = true};
     hs.style = {.text = rgb(255, 128, 0), .back = rgb(64, 64, 64), .centred = true};
-    Fset.style = {.text = light, .back = panel};
-    TCCam.style = {.text = light, .back = rgb(64, 64, 64)};
-    restart.style = {.text = light, .handCursor = true};
-    for (Control* c :
-         std::initializer_list<Control*>{&Check1, &Check2, &Check3, &Check4, &o0, &o1, &o2}) {
-        c->style = {.text = silver, .back = panel};
-    }
-    Label2.style = {.text = silver};
-    Shape1.style = {.text = grey};
     // The second panel looks like the first.
-    more.style = restart.style;
-    Fmore.style = Fset.style;
-    for (Label* label : {&Label4, &Label5, &Label6, &Label7, &Label8, &Label9, &Label10}) {
-        label->style = {.text = silver};
-    }
-    for (EditBox* edit : {&trescan, &tkeydelay, &tprefix, &tsuffix, &tcamera}) {
-        edit->style = {.text = light, .back = rgb(64, 64, 64)};
-    }
-    for (Control* c : std::initializer_list<Control*>{&m0, &m1, &m2, &Check5, &Check6}) {
-        c->style = {.text = silver, .back = panel};
-    }
+    setStyle({&Fset, &Fmore}, {.text = light, .back = panel});
+    setStyle({&restart, &more}, {.text = light, .handCursor = true});
+    setStyle({&TCCam, &trescan, &tkeydelay, &tprefix, &tsuffix, &tcamera},
+             {.text = light, .back = rgb(64, 64, 64)});
+    setStyle({&Check1, &Check2, &Check3, &Check4, &o0, &o1, &o2, &m0, &m1, &m2, &Check5, &Check6},
+             {.text = silver, .back = panel});
+    setStyle({&Label2, &Label4, &Label5, &Label6, &Label7, &Label8, &Label9, &Label10},
+             {.text = silver});
 }
 
 StoredSettings MainForm::storedSettings() {
@@ -205,34 +191,10 @@ void MainForm::load() {
     if (!hidden) sys.window.show();
 }
 
-void MainForm::closeRequested() {
-    sys.window.hide();
-}
-
 void MainForm::sessionEnding() {
     typing.stop();
     writeWaitingRecords();
     sys.tray.remove();
-}
-
-void MainForm::taskbarCreated() {
-    sys.tray.add();
-}
-
-void MainForm::trayActivated() {
-    sys.window.restoreAndActivate();
-}
-
-void MainForm::bodyPressed() {
-    sys.window.beginDrag();
-}
-
-void MainForm::listDrop(const std::vector<std::string>& files) {
-    pictures.drop(files);
-}
-
-void MainForm::resultFileChanged() {
-    GetCode.tick();
 }
 
 void MainForm::showMessage(const std::string& text) {

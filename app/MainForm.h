@@ -28,18 +28,17 @@ class MainForm final : public FormEvents {
     MainForm& operator=(const MainForm&) = delete;
 
     void load() override;
-    // The window is hidden instead of closed.
-    void closeRequested() override;
+    void closeRequested() override { sys.window.hide(); }
     // Lets the session end, taking the tray icon away.
     void sessionEnding() override;
-    void taskbarCreated() override;
-    void trayActivated() override;
-    void bodyPressed() override;
+    void taskbarCreated() override { sys.tray.add(); }
+    void trayActivated() override { sys.window.restoreAndActivate(); }
+    void bodyPressed() override { sys.window.beginDrag(); }
     // A drop on CodeList.
-    void listDrop(const std::vector<std::string>& files) override;
+    void listDrop(const std::vector<std::string>& files) override { pictures.drop(files); }
     // The poll runs now rather than at its next tick, unless it is paused. Its timer keeps its
     // own beat.
-    void resultFileChanged() override;
+    void resultFileChanged() override { GetCode.tick(); }
 
     // The title text made from the version: "Tolvira 2.8".
     std::string titleText() const;

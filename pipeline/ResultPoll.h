@@ -19,10 +19,17 @@ inline constexpr const char* kLineDroppedNote = "结果行过长，已丢弃";
 
 class ResultPoll {
   public:
-    // GetCode is the poll's timer and bp its label; hs shows when the welcome line is read.
-    ResultPoll(std::string path, Services& sys, SettingsStore& settings, const Options& options,
-               Timer& GetCode, Label& bp, Control& hs, Note note,
-               std::function<void(const ResultLine&)> deliver);
+    struct Uses {
+        Services& sys;
+        SettingsStore& settings;  // holds OldBar
+        const Options& options;
+        Timer& GetCode;  // the poll's timer
+        Label& bp;       // its pause label
+        Control& hs;     // shown when the welcome line is read
+        Note note;
+        std::function<void(const ResultLine&)> deliver;
+    };
+    ResultPoll(std::string path, Uses uses);
 
     void tick();
     // The help panel's self-test line: it becomes the last accepted one when bar.dat is still
@@ -44,14 +51,7 @@ class ResultPoll {
     bool rescanDue(bool fresh) const;
 
     ResultFileReader reader_;
-    Services& sys_;
-    SettingsStore& settings_;
-    const Options& options_;
-    Timer& GetCode_;
-    Label& bp_;
-    Control& hs_;
-    Note note_;
-    std::function<void(const ResultLine&)> deliver_;
+    Uses use_;
     ResultLine LastBar_;
     Bytes lastRead_;            // the last line taken from the file, as LastBar got it
     size_t droppedNoted_ = 0;   // the reader's dropped lines already noted in delist

@@ -12,14 +12,20 @@ const char* onOff(bool on) {
     return on ? "1" : "0";
 }
 
-// Takes a text into an option value when it is one.
-template <typename T, typename Convert>
-std::function<bool(std::string_view)> taker(T& value, Convert convert) {
-    return [&value, convert](std::string_view text) {
+// Takes a text, when it is a value, through apply.
+template <typename Convert, typename Apply>
+std::function<bool(std::string_view)> taker(Convert convert, Apply apply) {
+    return [convert, apply](std::string_view text) {
         const auto taken = convert(text);
-        if (taken) value = T(*taken);
+        if (taken) apply(*taken);
         return taken.has_value();
     };
+}
+
+// Takes a text into an option value when it is one.
+template <typename T, typename Convert>
+std::function<bool(std::string_view)> takeInto(T& value, Convert convert) {
+    return taker(convert, [&value](auto taken) { value = T(taken); });
 }
 
 StoredSetting editRow(StoredSetting row, EditBox& edit) {
@@ -35,11 +41,7 @@ StoredSetting checkRow(const char* key, const char* fallback, CheckBox& box) {
             fallback,
             Load::EndsLoad,
             box,
-            [&box](std::string_view text) {
-                const std::optional<int> state = checkStateFromText(text);
-                if (state) box.setValue(*state);
-                return state.has_value();
-            },
+            taker(checkStateFromText, [&box](int state) { box.setValue(state); }),
             [&box] { return std::string(onOff(box.checked())); }};
 }
 
@@ -48,11 +50,7 @@ StoredSetting optionRow(const char* key, const char* fallback, OptionButton& opt
             fallback,
             Load::EndsLoad,
             option,
-            [&option](std::string_view text) {
-                const std::optional<bool> state = optionStateFromText(text);
-                if (state) option.setSelected(*state);
-                return state.has_value();
-            },
+            taker(optionStateFromText, [&option](bool state) { option.setSelected(state); }),
             [&option] { return std::string(option.selected() ? "True" : "False"); }};
 }
 
@@ -69,20 +67,21 @@ StoredSetting autoStartRow(const char* key, CheckBox& Check4, AutoStart& autoSta
 }
 
 StoredSetting numberRow(const char* key, int& value, int high, EditBox& edit) {
-    return editRow({key, "0", Load::Alone, edit,
-                    taker(value, [high](std::string_view t) { return wholeNumberIn(t, 0, high); }),
-                    [&value] { return std::to_string(value); }},
-                   edit);
+    return editRow(
+        {key, "0", Load::Alone, edit,
+         takeInto(value, [high](std::string_view t) { return wholeNumberIn(t, 0, high); }),
+         [&value] { return std::to_string(value); }},
+        edit);
 }
 
 StoredSetting textRow(const char* key, std::string& value,
                       std::optional<std::string> (*convert)(std::string_view), EditBox& edit) {
-    return editRow({key, "", Load::Alone, edit, taker(value, convert), [&value] { return value; }},
-                   edit);
+    return editRow(
+        {key, "", Load::Alone, edit, takeInto(value, convert), [&value] { return value; }}, edit);
 }
 
 StoredSetting switchRow(const char* key, bool& value, CheckBox& box) {
-    StoredSetting row{key, "1", Load::Alone, box, taker(value, switchFromText), [&value] {
+    StoredSetting row{key, "1", Load::Alone, box, takeInto(value, switchFromText), [&value] {
                           return std::string(onOff(value));
                       }};
     // The events this raises set the option to the value it already has.
@@ -95,7 +94,7 @@ StoredSetting typeModeRow(const char* key, TypeMode& value,
                           std::initializer_list<OptionButton*> modes) {
     const std::vector<OptionButton*> buttons(modes);
     StoredSetting row{
-        key, "0", Load::Alone, *buttons.front(), taker(value, typeModeFromText), [&value] {
+        key, "0", Load::Alone, *buttons.front(), takeInto(value, typeModeFromText), [&value] {
             return std::to_string(static_cast<int>(value));
         }};
     row.show = [buttons, &value] { buttons[static_cast<size_t>(value)]->setSelected(true); };
