@@ -34,14 +34,21 @@ MainForm::MainForm(Services& services)
       poll(*this, programFile("bar.dat")),
       log(services.files, programFile("data.txt")),
       history(services.files, programFile("history.csv")),
-      typing(services.keyboard, services.clipboard, TypeKeys, delist) {
+      typing(services.keyboard, services.clipboard, TypeKeys, delist),
+      screen(
+          {services.processes, services.children, services.files, services.worker, services.screen,
+           services.windows, services.codec, services.clipboard, services.env.programFolder},
+          {CodeList, log,
+           [this](const ResultLine& line) { recordHistory(CodeSource::Screen, line); },
+           [this] { return Check2.checked(); }},
+          ReadS, [this] { return pendingDrops > 0 || ReadP.enabled(); }) {
     layOut();
     wireEvents();
 }
 
 void MainForm::layOut() {
-    onWindow_ = {&wt,    &bclose, &CodeList, &delist, &bp,   &bset,
-                 &bhelp, &bend,   &fhelp,    &Fset,   &Fmore};
+    onWindow_ = {&wt,   &bclose, &CodeList, &delist, &bp,   &bscreen,
+                 &bset, &bhelp,  &bend,     &fhelp,  &Fset, &Fmore};
     for (Control* child : {&Image1, static_cast<Control*>(&Label3), static_cast<Control*>(&help),
                            static_cast<Control*>(&hs)}) {
         fhelp.add(*child);
@@ -53,8 +60,9 @@ void MainForm::layOut() {
     }
     Fset.add(more);
     for (Control* child : std::initializer_list<Control*>{
-             &Label4, &trescan, &Label5, &tkeydelay, &Label6, &m0, &m1, &m2, &Label7, &tprefix,
-             &Label8, &tsuffix, &Label9, &tcamera, &Check5, &Check6, &Label10, &moreok}) {
+             &Label4,  &trescan, &Label5,  &tkeydelay, &Label6,  &m0,     &m1,
+             &m2,      &Label7,  &tprefix, &Label8,    &tsuffix, &Label9, &tcamera,
+             &Label11, &thotkey, &Check5,  &Check6,    &Label10, &moreok}) {
         Fmore.add(*child);
     }
     OptionButton::group({&o0, &o1, &o2});
@@ -70,7 +78,7 @@ void MainForm::layOut() {
         list->style = {.text = silver, .back = rgb(20, 20, 20), .tooltip = "双击复制"};
     }
     bp.style = {.font = "宋体", .points = 9, .bold = true, .text = silver};
-    for (Label* label : {&bset, &bhelp, &bend}) label->style = {.text = grey};
+    for (Label* label : {&bscreen, &bset, &bhelp, &bend}) label->style = {.text = grey};
     fhelp.style = {.back = panel};
     Label3.style = {.text = light};
     help.style = {.text = silver, .handCursor = true};
@@ -87,10 +95,11 @@ void MainForm::layOut() {
     // The second panel looks like the first.
     more.style = restart.style;
     Fmore.style = Fset.style;
-    for (Label* label : {&Label4, &Label5, &Label6, &Label7, &Label8, &Label9, &Label10}) {
+    for (Label* label :
+         {&Label4, &Label5, &Label6, &Label7, &Label8, &Label9, &Label10, &Label11}) {
         label->style = {.text = silver};
     }
-    for (EditBox* edit : {&trescan, &tkeydelay, &tprefix, &tsuffix, &tcamera}) {
+    for (EditBox* edit : {&trescan, &tkeydelay, &tprefix, &tsuffix, &tcamera, &thotkey}) {
         edit->style = {.text = light, .back = rgb(64, 64, 64)};
     }
     for (Control* c : std::initializer_list<Control*>{&m0, &m1, &m2, &Check5, &Check6}) {
@@ -105,6 +114,7 @@ void MainForm::wireEvents() {
     ReadP.onTick = [this] { ReadPTick(*this); };
     Trestart.onTick = [this] { TrestartTick(*this); };
     TypeKeys.onTick = [this] { typing.tick(); };
+    ReadS.onTick = [this] { screen.tick(); };
 
     wt.onDoubleClick = [this] {
         delist.append("测试模式启动");
@@ -112,6 +122,7 @@ void MainForm::wireEvents() {
     };
     bclose.onClick = [this] { sys.window.hide(); };
     bp.onClick = [this] { poll.togglePause(); };
+    bscreen.onClick = [this] { screen.start(); };
     bset.onClick = [this] { OpenSettings(*this); };
     bhelp.onClick = [this] { ToggleHelp(*this); };
     bend.onClick = [this] { exitProgram(); };
@@ -150,6 +161,7 @@ void MainForm::load() {
     const bool hidden = sys.env.arguments == "RUN";
     if (hidden) sys.window.hide();
     LoadSettings(*this);
+    claimHotKey();
     sys.window.setSize(kWindowWidth, kWindowHeight);
     sys.window.setColourKey(kColourKey);
     wt.setCaption(titleText());
@@ -182,7 +194,25 @@ void MainForm::bodyPressed() {
 }
 
 void MainForm::listDrop(const std::vector<std::string>& files) {
+    if (!files.empty()) screen.abandon();
     CodeListDrop(*this, files);
+}
+
+void MainForm::hotKeyPressed() {
+    screen.start();
+}
+
+void MainForm::claimHotKey() {
+    const std::optional<KeyChord> wanted = keyChordFromText(options.hotkey);
+    if (wanted == hotKey_) return;
+    sys.hotKey.release();
+    hotKey_.reset();
+    if (!wanted) return;
+    if (sys.hotKey.claim(*wanted)) {
+        hotKey_ = wanted;
+    } else {
+        CodeList.insertTop("[屏幕扫码热键" + options.hotkey + "已被其他程序占用]");
+    }
 }
 
 void MainForm::resultFileChanged() {
@@ -224,7 +254,7 @@ std::vector<Control*> MainForm::controls() const {
 }
 
 std::vector<Timer*> MainForm::timers() {
-    return {&GetCode, &CheckIRMLoad, &DelayLoad, &ReadP, &Trestart, &TypeKeys};
+    return {&GetCode, &CheckIRMLoad, &DelayLoad, &ReadP, &Trestart, &TypeKeys, &ReadS};
 }
 
 }  // namespace tolvira

@@ -9,8 +9,7 @@ namespace tolvira {
 
 namespace {
 
-constexpr const char* kImageEngine = "zbarimg.exe";
-constexpr const char* kResultName = "bar2.dat";
+constexpr const char* kResultName = kImageResultName;
 
 // The program folder's engine first, else the bare name for the usual search.
 std::string imageEngine(Files& files, const std::string& folder) {
@@ -30,6 +29,10 @@ std::optional<Bytes> firstLine(Files& files, const std::string& path) {
 
 }  // namespace
 
+ChildSpec imageEngineRun(Files& files, const std::string& folder, const std::string& picture) {
+    return {imageEngine(files, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)};
+}
+
 void CodeListDrop(MainForm& form, const std::vector<std::string>& files) {
     // Dragged text starts nothing and arms nothing, so an old result is never taken twice.
     if (files.empty()) return;
@@ -43,8 +46,7 @@ void CodeListDrop(MainForm& form, const std::vector<std::string>& files) {
         // An earlier run still decoding is ended, so only this picture's result is taken.
         processes.endAll(kImageEngine);
         disk.removeEverywhere(folder, kResultName);
-        children.start(
-            {imageEngine(disk, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)});
+        children.start(imageEngineRun(disk, folder, picture));
         return [&form] {
             if (--form.pendingDrops == 0) form.ReadP.setEnabled(true);
         };

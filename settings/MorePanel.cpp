@@ -19,6 +19,7 @@ void showOptions(MainForm& form) {
     form.tprefix.setCaption(o.prefix);
     form.tsuffix.setCaption(o.suffix);
     form.tcamera.setCaption(o.camera);
+    form.thotkey.setCaption(o.hotkey);
     // The events these raise set each option to the value it already has.
     OptionButton* modes[] = {&form.m0, &form.m1, &form.m2};
     modes[static_cast<int>(o.typeMode)]->setSelected(true);
@@ -41,6 +42,10 @@ void WireMoreSettings(MainForm& form) {
     form.tprefix.onChange = [&form, &o] { takeText(form.tprefix, o.prefix, affixFromText); };
     form.tsuffix.onChange = [&form, &o] { takeText(form.tsuffix, o.suffix, affixFromText); };
     form.tcamera.onChange = [&form, &o] { takeText(form.tcamera, o.camera, cameraFromText); };
+    form.thotkey.onChange = [&form, &o] {
+        takeText(form.thotkey, o.hotkey, hotKeyFromText);
+        form.claimHotKey();
+    };
     form.m0.onClick = [&o] { o.typeMode = TypeMode::Unicode; };
     form.m1.onClick = [&o] { o.typeMode = TypeMode::LayoutKeys; };
     form.m2.onClick = [&o] { o.typeMode = TypeMode::Paste; };

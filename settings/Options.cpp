@@ -78,6 +78,7 @@ Options loadOptions(const SettingsStore& store) {
     o.camera = loadKey(store, "camera", "", defaults.camera, cameraFromText);
     o.beep = loadKey(store, "beep", "1", defaults.beep, switchFromText);
     o.history = loadKey(store, "history", "1", defaults.history, switchFromText);
+    o.hotkey = loadKey(store, "hotkey", kDefaultHotKey, defaults.hotkey, hotKeyFromText);
     return o;
 }
 
@@ -93,6 +94,7 @@ bool saveOptions(SettingsStore& store, const Options& o) {
     all &= store.save("camera", o.camera);
     all &= store.save("beep", onOff(o.beep));
     all &= store.save("history", onOff(o.history));
+    all &= store.save("hotkey", o.hotkey);
     return all;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/HotKeyText.h"
 #include "settings/SettingsStore.h"
 
 namespace tolvira {
@@ -25,6 +26,7 @@ struct Options {
     std::string camera;  // "" (the engine's default camera) or one digit, the camera's number
     bool beep = true;
     bool history = true;
+    std::string hotkey = kDefaultHotKey;  // the screen-scan key; "": none
     bool operator==(const Options&) const = default;
 };
 
@@ -36,7 +38,7 @@ std::optional<std::string> cameraFromText(std::string_view text);
 std::optional<bool> switchFromText(std::string_view text);
 
 Options loadOptions(const SettingsStore& store);
-// Writes all eight keys; false when any write was refused.
+// Writes all nine keys; false when any write was refused.
 bool saveOptions(SettingsStore& store, const Options& options);
 
 }  // namespace tolvira

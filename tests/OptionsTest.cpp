@@ -130,11 +130,13 @@ TEST_F(OptionsTest, SavedValuesLoadBackTheSame) {
     o.camera = "2";
     o.beep = false;
     o.history = false;
+    o.hotkey = "";
     SettingsStore settings(fx.registry);
     EXPECT_TRUE(saveOptions(settings, o));
     EXPECT_EQ(stored("typemode"), "1");
     EXPECT_EQ(stored("beep"), "0");
     EXPECT_EQ(stored("camera"), "2");
+    EXPECT_EQ(stored("hotkey"), "") << "off, not absent";
     EXPECT_EQ(loaded(), o);
     EXPECT_TRUE(saveOptions(settings, Options{}));
     EXPECT_EQ(stored("camera"), "");
