@@ -1,6 +1,7 @@
-// ShowPicture.exe TITLE PICTURE.bmp: a borderless window TITLE at the screen's top-left corner,
-// the size of the picture, painting it whenever asked, as any program shows what it holds. The
-// end-to-end scripts put codes on the screen with it.
+// ShowPicture.exe TITLE PICTURE.bmp [PAINT-MS]: a borderless window TITLE at the screen's
+// top-left corner, the size of the picture, painting it whenever asked, as any program shows
+// what it holds; each paint takes PAINT-MS more, as a busy program's does. The end-to-end scripts
+// put codes on the screen with it.
 #include <windows.h>
 
 #include <string>
@@ -8,10 +9,12 @@
 namespace {
 
 HBITMAP picture = nullptr;
+DWORD paintMs = 0;
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_PAINT: {
+            Sleep(paintMs);
             PAINTSTRUCT paint{};
             const HDC dc = BeginPaint(window, &paint);
             const HDC memory = CreateCompatibleDC(dc);
@@ -35,7 +38,8 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) return 2;
+    if (argc != 3 && argc != 4) return 2;
+    if (argc == 4) paintMs = static_cast<DWORD>(_wtoi(argv[3]));
     picture = static_cast<HBITMAP>(
         LoadImageW(nullptr, argv[2], IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (!picture) return 1;

@@ -79,7 +79,9 @@ zint -b CODE128 -d "$code128" --scale 1 --filetype=PNG -o "$pics/code128.png" >/
 convert -size 1280x800 xc:white \
     "$pics/qr.png" -geometry "+$((WIN_LEFT + 60))+$((WIN_TOP + 70))" -composite \
     "$pics/code128.png" -geometry +800+520 -composite "BMP3:$pics/screen.bmp"
-"$WINE" "$SHOW_PICTURE" "$SCREEN_TITLE" "Z:${pics//\//\\}\\screen.bmp" >>"$E2E_TMP/show.log" 2>&1 &
+# Each of its paints takes 200 ms: the capture must wait for the window to paint what Tolvira's
+# window uncovered.
+"$WINE" "$SHOW_PICTURE" "$SCREEN_TITLE" "Z:${pics//\//\\}\\screen.bmp" 200 >>"$E2E_TMP/show.log" 2>&1 &
 E2E_PIDS+=($!)
 probe wait-window "$SCREEN_TITLE" 30000 || fail "the picture window did not appear"
 probe window-topmost Tolvira >/dev/null || fail "Tolvira is not on top of the picture"
