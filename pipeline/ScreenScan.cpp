@@ -84,7 +84,7 @@ void ScreenScan::tick() {
     wait_.setEnabled(false);
     const std::vector<ResultLine> lines =
         resultLines(sys_.files, sys_.codec, inFolder(sys_.programFolder, kImageResultName));
-    discard();
+    discard(false);
     busy_ = false;
     finish(lines);
 }
@@ -111,15 +111,18 @@ void ScreenScan::abandon() {
     ++run_;
     busy_ = false;
     wait_.setEnabled(false);
-    discard();
+    // The engine may still have the picture open, which would keep it from being deleted.
+    discard(true);
 }
 
-void ScreenScan::discard() {
+void ScreenScan::discard(bool endEngineFirst) {
     if (!picture_) return;
-    sys_.worker.run([&screen = sys_.screen, picture = *picture_] {
-        screen.discard(picture);
-        return [] {};
-    });
+    sys_.worker.run(
+        [&processes = sys_.processes, &screen = sys_.screen, picture = *picture_, endEngineFirst] {
+            if (endEngineFirst) processes.endAll(kImageEngine);
+            screen.discard(picture);
+            return [] {};
+        });
     picture_.reset();
 }
 

@@ -60,7 +60,7 @@ class ScreenScan {
   private:
     void captured(int run, const std::optional<std::string>& picture);
     void finish(const std::vector<ResultLine>& lines);
-    void discard();
+    void discard(bool endEngineFirst);
 
     ScreenScanServices sys_;
     ScreenScanOutput out_;

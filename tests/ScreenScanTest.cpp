@@ -214,9 +214,12 @@ TEST_F(ScreenScanTest, PictureIsDeletedOnceRead) {
 TEST_F(ScreenScanTest, DroppedPictureTakesTheEngineOverAndTheScanWaitsForIt) {
     MainForm& f = started();
     f.hotKeyPressed();
+    const uint32_t scanEngine = fx.processes.processes.back().pid;
     f.listDrop({"D:\\photo.png"});
     EXPECT_FALSE(f.ReadS.enabled());
     EXPECT_EQ(fx.files.contents(fx.screen.pictures[0]), nullptr);
+    EXPECT_EQ(fx.processes.terminated, std::vector<uint32_t>{scanEngine})
+        << "ended before its picture is deleted";
     f.hotKeyPressed();
     EXPECT_EQ(fx.screen.pictures.size(), 1u) << "the picture's engine run is not ended";
     engineFinishes("QR-Code:photo\r\nQR-Code:more\r\n");
