@@ -4,7 +4,8 @@
 # label reads both with the window shown over one of them; the key (xdotool, as a user presses
 # it) reads both with the window hidden in the tray; each is listed, logged, in history.csv as
 # "screen", the first copied; an empty screen gives the "not found" line; no picture is left
-# behind; the key stored as empty is not held.
+# behind; the key stored as empty is not held; a key another program holds is said once and the
+# label still works.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/window_lib.sh"
 
@@ -117,3 +118,18 @@ start_tolvira
 probe wait-item CodeList 0 '[正在加载图像识别模块]' || fail "no launch status in CodeList"
 probe key-free 3 0x51 || fail "Ctrl+Alt+Q is held with the key stored as empty"
 log "ok: Ctrl+Alt+Q is free"
+
+log "a key another program holds: said once, the label still works"
+probe click bend
+probe wait-no-window Tolvira 10000 || fail "Tolvira did not end"
+reg_set "$SETTINGS_KEY" hotkey 'ctrl + alt + q'
+"$WINE" "$TOLVIRA_PROBE" hold-key 3 0x51 >"$E2E_TMP/holder.out" 2>&1 &
+E2E_PIDS+=($!)
+wait_for 10 "the other program to hold the key" grep -q held "$E2E_TMP/holder.out"
+start_tolvira
+taken='[屏幕扫码热键Ctrl+Alt+Q已被其他程序占用]'
+is_listed() { probe items CodeList | grep -qxF -- "$1"; }
+wait_for 10 "\"$taken\" to be listed" is_listed "$taken"
+expect_eq "lines saying so" "$(probe items CodeList | grep -cxF "$taken")" 1
+probe click bscreen
+probe wait-item CodeList 0 "$not_found" 5000 || fail "the label did not scan"
