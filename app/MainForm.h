@@ -5,26 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "engine/EngineRestart.h"
 #include "pipeline/CodeLog.h"
+#include "pipeline/Delivery.h"
 #include "pipeline/HistoryLog.h"
-#include "pipeline/ResultLine.h"
+#include "pipeline/PictureReader.h"
 #include "pipeline/ResultPoll.h"
 #include "pipeline/ScreenScan.h"
-#include "pipeline/TypingQueue.h"
-#include "platform/Controls.h"
 #include "platform/FormEvents.h"
-#include "platform/Services.h"
-#include "platform/Timer.h"
-#include "settings/Options.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsPanel.h"
 
 namespace tolvira {
 
 inline constexpr int kWindowWidth = 3750;   // twips
 inline constexpr int kWindowHeight = 4280;  // twips
-// Where the help and settings panels open over the list (twips).
-inline constexpr int kPanelLeft = 120;
-inline constexpr int kPanelTop = 480;
 inline constexpr uint32_t kColourKey = 0x00585858;
 inline constexpr const char* kAppTitle = "Tolvira";
 
@@ -40,7 +34,7 @@ class MainForm final : public FormEvents {
     // Lets the session end, taking the tray icon away.
     void sessionEnding() override;
     void taskbarCreated() override;
-    void trayNotification(uint32_t mouseMessage) override;
+    void trayActivated() override;
     void bodyPressed() override;
     // A drop on CodeList.
     void listDrop(const std::vector<std::string>& files) override;
@@ -125,31 +119,35 @@ class MainForm final : public FormEvents {
     Timer TypeKeys{"TypeKeys", kHeldKeysRetryMs, false};  // the typing queue's pauses and retries
     Timer ReadS{"ReadS", kScreenWaitMs, false};  // waits for the end of a screen scan's engine
 
-    // The last line read from bar.dat, or the self-test line the help panel puts here.
-    ResultLine LastBar;
-
-    ResultPoll poll;
+    // The pieces, each built with what it uses; the form wires them to the controls.
     CodeLog log;
-    // Picture drops whose engine start is still with the worker.
-    int pendingDrops = 0;
     HistoryLog history;
     TypingQueue typing;
+    Delivery delivery;
+    ResultPoll poll;
+    PictureReader pictures;
     ScreenScan screen;
-
-    // Holds the screen-scan key of the options, or none; a key another program holds is listed.
-    void claimHotKey();
-
-    // An accepted code into history.csv, when the option asks for it.
-    void recordHistory(CodeSource source, const ResultLine& line);
+    EngineLaunch launch;
+    EngineMonitor monitor;
+    EngineRestart engineRestart;
+    AutoStart autoStart;
+    // Every stored key, in the order they are loaded.
+    const StoredSettings stored;
+    SettingsPanels panels;
 
     // Every control, each panel before its children, and every timer, for a backend to mirror.
     std::vector<Control*> controls() const;
     std::vector<Timer*> timers();
 
+  private:
     // The result files, in the program folder.
     std::string programFile(const std::string& name) const;
-
-  private:
+    void note(const std::string& text) { delist.insertTop(text); }
+    // A code listed and logged, and into history.csv when the option asks for it.
+    void keep(CodeSource source, const ResultLine& line);
+    // Holds the screen-scan key of the options, or none; a key another program holds is listed.
+    void claimHotKey();
+    StoredSettings storedSettings();
     void exitProgram();
     // Records dropped now would be lost: the process is about to end.
     void writeWaitingRecords();

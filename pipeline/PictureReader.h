@@ -1,13 +1,14 @@
 #pragma once
 // Reading codes from a picture dropped on the list, through the image engine.
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "pipeline/ResultLine.h"
 #include "platform/Services.h"
+#include "platform/Timer.h"
 
 namespace tolvira {
-
-class MainForm;
 
 inline constexpr const char* kImageEngine = "zbarimg.exe";
 inline constexpr const char* kImageResultName = "bar2.dat";
@@ -15,7 +16,14 @@ inline constexpr const char* kImageResultName = "bar2.dat";
 // A run of the image engine on a picture, its output in bar2.dat in the program folder.
 ChildSpec imageEngineRun(Files& files, const std::string& folder, const std::string& picture);
 
-void CodeListDrop(MainForm& form, const std::vector<std::string>& files);
-void ReadPTick(MainForm& form);
+struct PictureReader {
+    Services& sys;
+    Timer& ReadP;
+    std::function<void(const ResultLine&)> keep;  // lists and logs a picture's line
+    int pendingDrops = 0;  // drops whose engine start is still with the worker
+
+    void drop(const std::vector<std::string>& files);  // CodeList
+    void tick();                                       // ReadP
+};
 
 }  // namespace tolvira

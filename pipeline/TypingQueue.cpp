@@ -79,7 +79,7 @@ void TypingQueue::run() {
         // Never with the user's modifiers: they would turn the keys into chords, and a key-up
         // of ours would release a key the user still holds.
         if (presses && keyboard_.modifierHeld()) {
-            if (!heldBack_) delist_.insertTop(kHeldBackNote);
+            if (!heldBack_) note_(kHeldBackNote);
             heldBack_ = true;
             waitFor(kHeldKeysRetryMs);
             return;

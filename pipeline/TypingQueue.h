@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "pipeline/AutoInput.h"
-#include "platform/Controls.h"
+#include "pipeline/ResultLine.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
 #include "settings/Options.h"
@@ -39,9 +39,9 @@ std::vector<TypingStep> typingSteps(std::string_view text, Suffix suffix, const 
 
 class TypingQueue {
   public:
-    // The timer is the queue's own; delist gets a note when a code is held back.
-    TypingQueue(Keyboard& keyboard, Clipboard& clipboard, Timer& timer, ListBox& delist)
-        : keyboard_(keyboard), clipboard_(clipboard), timer_(timer), delist_(delist) {}
+    // The timer is the queue's own; note is told when a code is held back.
+    TypingQueue(Keyboard& keyboard, Clipboard& clipboard, Timer& timer, Note note)
+        : keyboard_(keyboard), clipboard_(clipboard), timer_(timer), note_(std::move(note)) {}
 
     // A code's steps, after those of the codes before it; typed now when nothing is waiting.
     void add(std::vector<TypingStep> steps);
@@ -58,7 +58,7 @@ class TypingQueue {
     Keyboard& keyboard_;
     Clipboard& clipboard_;
     Timer& timer_;
-    ListBox& delist_;
+    Note note_;
     std::deque<TypingStep> steps_;
     std::optional<ClipboardContents> saved_;
     uint32_t pastedChange_ = 0;  // the clipboard's change count right after the paste's text

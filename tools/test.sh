@@ -17,6 +17,4 @@ run() {
 run native
 run native-sanitize
 run fuzz
-# Under Wine on a loaded 2-core machine a window can come up late enough to miss a wait; a test
-# that fails is run once more, and a fault that is real fails both times.
-run mingw --repeat until-pass:2
+run mingw

@@ -162,7 +162,7 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     }
     // Real mouse moves over the window carry no icon id.
     if (const auto mouse = tray_.notification(message, wParam, lParam)) {
-        events_->trayNotification(*mouse);
+        if (*mouse == WM_LBUTTONUP) events_->trayActivated();
         return 0;
     }
     switch (message) {
@@ -290,9 +290,10 @@ void MainWindow::setColourKey(uint32_t colorref) {
     SetLayeredWindowAttributes(handle(), colorref, 100, LWA_COLORKEY);
 }
 
+// Also done while hidden (a start at log-on), when activating would take the user's focus.
 void MainWindow::setTopmost(bool topmost) {
     SetWindowPos(handle(), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE);
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void MainWindow::beginDrag() {

@@ -49,8 +49,11 @@ void Win32OtherWindows::removeCloseCommand(WindowId window) {
     }
 }
 
+// Without SWP_NOACTIVATE the placed window takes the foreground, hidden or not, and the
+// user's keys and clicks go to it.
 void Win32OtherWindows::placeTopmost(WindowId window, bool show) {
-    const UINT flags = SWP_NOSIZE | SWP_NOMOVE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
+    const UINT flags =
+        SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | (show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
     SetWindowPos(toHandle(window), HWND_TOPMOST, 0, 0, 0, 0, flags);
 }
 

@@ -545,6 +545,23 @@ int waitForeground(const Args& a) {
     return verdict(ok, L"window " + a[0] + L" is not the foreground window");
 }
 
+// keep-foreground TITLE MS: TITLE is the foreground window at every sample for MS; otherwise
+// says which window took it and when.
+int keepForeground(const Args& a) {
+    HWND wnd = findTopWindow(a[0]);
+    if (!wnd) return kBadUse;
+    const ULONGLONG started = GetTickCount64();
+    HWND front = nullptr;
+    const bool lost =
+        pollUntil(parseMs(a, 1), [&] { return (front = GetForegroundWindow()) != wnd; });
+    if (!lost) return kYes;
+    wchar_t title[256] = L"";
+    if (front) GetWindowTextW(front, title, 256);
+    err(L"window " + a[0] + L" lost the foreground to \"" + title + L"\" after " +
+        std::to_wstring(GetTickCount64() - started) + L" ms");
+    return kNo;
+}
+
 // A message box: a dialog-class window with that title, even while another window shares it.
 HWND findDialog(const std::wstring& title) {
     for (HWND wnd : topWindowsTitled(title)) {
@@ -794,6 +811,7 @@ const Command kCommands[] = {
     {L"hold-key", 2, holdKey, L"MODIFIERS VK"},
     {L"control-rect", 1, controlRect, L"CONTROL"},
     {L"wait-foreground", 1, waitForeground, L"TITLE [MS]"},
+    {L"keep-foreground", 2, keepForeground, L"TITLE MS"},
     {L"wait-dialog", 1, waitDialog, L"TITLE [MS]"},
     {L"wait-no-dialog", 1, waitNoDialog, L"TITLE [MS]"},
     {L"send-message", 4, sendMessage, L"TITLE MSG WPARAM LPARAM"},

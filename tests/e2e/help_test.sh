@@ -28,6 +28,7 @@ reg_set "$SETTINGS_KEY" OldBar "$same"
 start_tolvira
 probe wait-window-state Tolvira visible || fail "the window is not shown"
 probe wait-item CodeList 0 "$status_text" || fail "no launch status in CodeList"
+settle_window_place
 wait_for 10 "a fresh, empty bar.dat" test -f "$PROG_DIR/bar.dat" -a ! -s "$PROG_DIR/bar.dat"
 
 log "\"帮助\" opens the panel at 120,480 twips; with bar.dat empty OldBar becomes the self-test line"

@@ -102,7 +102,18 @@ e2e_start_x() {
     export DISPLAY
 
     # Without a window manager every hide or destroy of a window stalls about 2 s under Wine.
-    openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
+    # E2E_FOCUS_NEW=no: the window manager gives no window the focus of its own accord, so only
+    # the programs' own activations move it, as on Windows, where a program started in the
+    # background can't take the foreground by opening a window.
+    local config=()
+    if [[ "${E2E_FOCUS_NEW:-yes}" == no ]]; then
+        sed 's#<focusNew>yes</focusNew>#<focusNew>no</focusNew>#' /etc/xdg/openbox/rc.xml \
+            >"$E2E_TMP/openbox-rc.xml"
+        grep -q '<focusNew>no</focusNew>' "$E2E_TMP/openbox-rc.xml" ||
+            fail "cannot turn off openbox's focusNew"
+        config=(--config-file "$E2E_TMP/openbox-rc.xml")
+    fi
+    openbox --sm-disable "${config[@]}" >"$E2E_TMP/openbox.log" 2>&1 &
     OPENBOX_PID=$!
     wait_for 30 "openbox to manage the screen" \
         sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
@@ -185,14 +196,18 @@ prepare_cwd() {
     printf 'window=never\n' >"$(cwd_dir)/zbarcam.script"
 }
 
-# start_tolvira [ARG...]: starts the program in the background and waits for its window.
+# start_tolvira [ARG...]: starts the program in the background and waits until its start-up has
+# run: the window exists before the stored options are loaded into its controls, and the title
+# gets its version only after that.
 start_tolvira() {
     : "${TOLVIRA_EXE:?path of Tolvira.exe}"
     prepare_cwd
     (cd "$(cwd_dir)" && exec "$WINE" "$PROG_DIR/Tolvira.exe" "$@") >>"$E2E_TMP/tolvira.log" 2>&1 &
     TOLVIRA_PID=$!
     probe wait-window Tolvira 30000 || fail "the window \"Tolvira\" did not appear"
+    wait_for 30 "the start-up to finish" started_up
 }
+started_up() { [[ "$(probe text wt)" == "Tolvira "* ]]; }
 
 # run_tolvira_to_end SECONDS [ARG...]: starts the program and expects it to end by itself.
 run_tolvira_to_end() {

@@ -14,6 +14,7 @@ e2e_program_folder 'R&D %TEMP% x' 'window=never'
 start_tolvira
 probe wait-window-state Tolvira visible || fail "the window is not shown"
 probe wait-item CodeList 0 '[正在加载图像识别模块]' || fail "no launch status in CodeList"
+settle_window_place
 
 help_closed() { ! probe control-visible fhelp; }
 revealed() { probe items delist | grep -c '测试模式启动' || true; }

@@ -50,6 +50,18 @@ x_window_origin() {
     return 1
 }
 
+# settle_window_place: at a start, Wine and the window manager now and then disagree about where
+# the main window is, and every X-level click misses it. A window-manager move to the place the X
+# server has it puts them in step; then Wine must report that place too.
+settle_window_place() {
+    local id X Y
+    wait_for 10 "the main window on the X screen" xdotool search --onlyvisible --name '^Tolvira$'
+    id=$(xdotool search --onlyvisible --name '^Tolvira$' | head -n1)
+    eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(X|Y)=[0-9]+$')"
+    xdotool windowmove "$id" "$X" "$Y"
+    wait_for 5 "Wine to see the main window where the X server has it" x_window_origin
+}
+
 # take_shot NAME: the screen now, and the main window cut out of it as $E2E_TMP/NAME.ppm (one
 # row more than the window, so that what lies below it shows too).
 take_shot() {

@@ -16,6 +16,7 @@ start_tolvira
 probe wait-window-state Tolvira visible || fail "the window is not shown"
 probe wait-text wt 'Tolvira 2.8' || fail "the title label does not show Tolvira 2.8"
 probe wait-item CodeList 0 '[正在加载图像识别模块]' || fail "no launch status in CodeList"
+settle_window_place
 
 log "screenshot: the skin with its corners cut, the controls in place"
 take_shot shown

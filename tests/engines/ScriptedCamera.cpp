@@ -212,8 +212,12 @@ HWND openVideoWindow() {
     wc.hbrBackground = HBRUSH(GetStockObject(BLACK_BRUSH));
     wc.lpszClassName = L"ScriptedCameraVideo";
     RegisterClassW(&wc);
-    return CreateWindowW(wc.lpszClassName, L"ZBar", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320,
-                         240, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND window = CreateWindowW(wc.lpszClassName, L"ZBar", WS_OVERLAPPEDWINDOW, 40, 40, 320, 240,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+    // A program started in the background can't take the foreground on Windows; Wine doesn't
+    // hold it back, so the window comes up without asking for it.
+    if (window) ShowWindow(window, SW_SHOWNOACTIVATE);
+    return window;
 }
 
 void pumpMessages(DWORD ms) {

@@ -10,6 +10,7 @@
 #include "platform/win32/ControlName.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/MainWindow.h"
+#include "tests/win32/Win32TestSupport.h"
 
 namespace tolvira::win32::test {
 namespace {
@@ -21,9 +22,7 @@ struct RecordingEvents final : FormEvents {
     void closeRequested() override { calls.push_back("close"); }
     void sessionEnding() override { calls.push_back("session end"); }
     void taskbarCreated() override { calls.push_back("taskbar"); }
-    void trayNotification(uint32_t mouseMessage) override {
-        calls.push_back("tray " + std::to_string(mouseMessage));
-    }
+    void trayActivated() override { calls.push_back("tray activated"); }
     void bodyPressed() override { calls.push_back("body"); }
     void listDrop(const std::vector<std::string>&) override { calls.push_back("drop"); }
     void resultFileChanged() override { calls.push_back("changed"); }
@@ -81,12 +80,31 @@ class MainWindowTest : public ::testing::Test {
     MainWindow window{GetModuleHandleW(nullptr), "Tolvira test"};
 };
 
-TEST_F(MainWindowTest, TrayCallbackOfOurIconIsANotificationAndAStaleIdIsAMouseMove) {
+// Made topmost while hidden (a start at log-on), or around a message box: the program the user
+// works in keeps the foreground.
+TEST_F(MainWindowTest, TopmostPlacementLeavesTheForegroundWindowAlone) {
+    if (!displayAvailable()) GTEST_SKIP() << "no display";
+    TestWindow user(L"the user's program");
+    if (!bringToFront(user.get())) GTEST_SKIP() << "no window can be brought in front here";
+
+    window.setTopmost(true);
+    EXPECT_TRUE(keepsForeground(user.get(), 300));
+    EXPECT_TRUE(GetWindowLongW(window.handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_FALSE(IsWindowVisible(window.handle()));
+    window.setTopmost(false);
+    EXPECT_FALSE(GetWindowLongW(window.handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    window.setTopmost(true);
+    EXPECT_TRUE(keepsForeground(user.get(), 300));
+}
+
+TEST_F(MainWindowTest, OnlyALeftClickOnOurIconActivatesAndAStaleIdIsAMouseMove) {
     send(WM_MOUSEMOVE, window.tray().id(), kLeftButtonUp);
-    EXPECT_EQ(events.calls, Calls{"tray 514"});
+    EXPECT_EQ(events.calls, Calls{"tray activated"});
+    send(WM_MOUSEMOVE, window.tray().id(), WM_RBUTTONUP);
+    send(WM_MOUSEMOVE, window.tray().id(), WM_MOUSEMOVE);
     send(WM_MOUSEMOVE, window.tray().id() + 1, kLeftButtonUp);
     send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, 20));
-    EXPECT_EQ(events.calls, Calls{"tray 514"});
+    EXPECT_EQ(events.calls, Calls{"tray activated"});
 }
 
 TEST_F(MainWindowTest, RestartedTaskbarIsReported) {

@@ -37,6 +37,28 @@ TEST_F(OtherWindowsTest, PlaceTopmostShowsOrHidesAndKeepsItOnTop) {
     EXPECT_TRUE(GetWindowLongW(window.get(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
 
+// The engine opens its window shown; the user keeps typing into their own program while the
+// monitor places it, shown or hidden, and again once hidden. (Showing a hidden window maps it
+// anew, and a window manager may then give it the focus whatever the flags: that is not ours.)
+TEST_F(OtherWindowsTest, PlaceTopmostLeavesTheForegroundWindowAlone) {
+    if (!displayAvailable()) GTEST_SKIP() << "no display";
+    ShowWindow(window.get(), SW_SHOWNOACTIVATE);
+    TestWindow user(L"the user's program");
+    if (!bringToFront(user.get())) GTEST_SKIP() << "no window can be brought in front here";
+
+    windows.placeTopmost(id(), true);
+    EXPECT_TRUE(keepsForeground(user.get(), 300)) << "showing activated it";
+    EXPECT_TRUE(IsWindowVisible(window.get()));
+    EXPECT_TRUE(GetWindowLongW(window.get(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_NE(GetActiveWindow(), window.get());
+
+    windows.placeTopmost(id(), false);
+    EXPECT_TRUE(keepsForeground(user.get(), 300)) << "hiding activated it";
+    EXPECT_FALSE(IsWindowVisible(window.get()));
+    windows.placeTopmost(id(), false);  // the next tick, over the hidden window
+    EXPECT_TRUE(keepsForeground(user.get(), 300)) << "hiding it again activated it";
+}
+
 // Under Wine only a window of one's own process has a reachable system menu, hence our own.
 TEST_F(OtherWindowsTest, RemoveCloseCommandTakesCloseOffTheSystemMenu) {
     const HMENU menu = GetSystemMenu(window.get(), FALSE);

@@ -171,6 +171,30 @@ inline bool displayAvailable() {
     return GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) > 0;
 }
 
+// Shows WINDOW and makes it the foreground window, as the program the user works in; false when
+// it can't be brought in front here.
+inline bool bringToFront(HWND window) {
+    ShowWindow(window, SW_SHOW);
+    for (int i = 0; i < 100; ++i) {
+        SetForegroundWindow(window);
+        pumpMessages();
+        if (GetForegroundWindow() == window) return true;
+        Sleep(20);
+    }
+    return false;
+}
+
+// Samples the foreground window for MS milliseconds, pumping messages, since the system may hand
+// the focus over a moment after the call that caused it: true when WINDOW kept it all along.
+inline bool keepsForeground(HWND window, int ms) {
+    for (int waited = 0;; waited += 20) {
+        pumpMessages();
+        if (GetForegroundWindow() != window) return false;
+        if (waited >= ms) return true;
+        Sleep(20);
+    }
+}
+
 inline std::string echoExe() {
     return join(programFolder(), "echo_args.exe");
 }
