@@ -49,6 +49,15 @@ MainForm::MainForm(Services& services)
            {services, settings, options, GetCode, bp, hs, [this](auto& t) { note(t); },
             [this](const ResultLine& line) { delivery.deliver(line); }}),
       pictures{services, ReadP, [this](auto& line) { keep(CodeSource::Picture, line); }},
+      screen(
+          {services.processes, services.children, services.files, services.worker, services.screen,
+           services.windows, services.codec, services.clipboard, services.env.programFolder},
+          {CodeList, log,
+           [this](const ResultLine& line) {
+               if (options.history) history.record(sys.clock.localTime(), CodeSource::Screen, line);
+           },
+           [this] { return Check2.checked(); }},
+          ReadS, [this] { return pictures.pendingDrops > 0 || ReadP.enabled(); }),
       launch{services, options, DelayLoad, CodeList,
              [this] {
                  poll.engineLaunched();
@@ -67,14 +76,14 @@ MainForm::MainForm(Services& services)
 }
 
 void MainForm::layOut() {
-    onWindow_ = {&wt,    &bclose, &CodeList, &delist, &bp,   &bset,
-                 &bhelp, &bend,   &fhelp,    &Fset,   &Fmore};
+    onWindow_ = {&wt,   &bclose, &CodeList, &delist, &bp,   &bscreen,
+                 &bset, &bhelp,  &bend,     &fhelp,  &Fset, &Fmore};
     addAll(fhelp, {&Image1, &Label3, &help, &hs});
     addAll(Fset, {&TCCam, &restart, &Check1, &Check2, &Check3, &Check4, &Shape1, &Label2, &o0, &o1,
                   &o2, &setok, &more});
-    addAll(Fmore,
-           {&Label4, &trescan, &Label5, &tkeydelay, &Label6, &m0, &m1, &m2, &Label7, &tprefix,
-            &Label8, &tsuffix, &Label9, &tcamera, &Check5, &Check6, &Label10, &moreok});
+    addAll(Fmore, {&Label4,  &trescan, &Label5,  &tkeydelay, &Label6,  &m0,     &m1,
+                   &m2,      &Label7,  &tprefix, &Label8,    &tsuffix, &Label9, &tcamera,
+                   &Label11, &thotkey, &Check5,  &Check6,    &Label10, &moreok});
     OptionButton::group({&o0, &o1, &o2});
     o0.setSelected(true);
     OptionButton::group({&m0, &m1, &m2});
@@ -87,7 +96,7 @@ void MainForm::layOut() {
     setStyle({&CodeList, &delist},
              {.text = silver, .back = rgb(20, 20, 20), .tooltip = "双击复制"});
     bp.style = {.font = "宋体", .points = 9, .bold = true, .text = silver};
-    setStyle({&bset, &bhelp, &bend, &Shape1}, {.text = grey});
+    setStyle({&bscreen, &bset, &bhelp, &bend, &Shape1}, {.text = grey});
     fhelp.style = {.back = panel};
     Label3.style = {.text = light};
     help.style = {.text = silver, .handCursor = true};
@@ -95,11 +104,11 @@ void MainForm::layOut() {
     // The second panel looks like the first.
     setStyle({&Fset, &Fmore}, {.text = light, .back = panel});
     setStyle({&restart, &more}, {.text = light, .handCursor = true});
-    setStyle({&TCCam, &trescan, &tkeydelay, &tprefix, &tsuffix, &tcamera},
+    setStyle({&TCCam, &trescan, &tkeydelay, &tprefix, &tsuffix, &tcamera, &thotkey},
              {.text = light, .back = rgb(64, 64, 64)});
     setStyle({&Check1, &Check2, &Check3, &Check4, &o0, &o1, &o2, &m0, &m1, &m2, &Check5, &Check6},
              {.text = silver, .back = panel});
-    setStyle({&Label2, &Label4, &Label5, &Label6, &Label7, &Label8, &Label9, &Label10},
+    setStyle({&Label2, &Label4, &Label5, &Label6, &Label7, &Label8, &Label9, &Label10, &Label11},
              {.text = silver});
 }
 
@@ -114,6 +123,7 @@ StoredSettings MainForm::storedSettings() {
             textRow("camera", o.camera, cameraFromText, tcamera),
             switchRow("beep", o.beep, Check5),
             switchRow("history", o.history, Check6),
+            textRow("hotkey", o.hotkey, hotKeyFromText, thotkey, kDefaultHotKey),
             checkRow("c1", "1", Check1),
             checkRow("c2", "0", Check2),
             checkRow("c3", "0", Check3),
@@ -134,6 +144,7 @@ void MainForm::wireEvents() {
     ReadP.onTick = [this] { pictures.tick(); };
     Trestart.onTick = [this] { engineRestart.TrestartTick(); };
     TypeKeys.onTick = [this] { typing.tick(); };
+    ReadS.onTick = [this] { screen.tick(); };
 
     wt.onDoubleClick = [this] {
         delist.append("测试模式启动");
@@ -141,6 +152,12 @@ void MainForm::wireEvents() {
     };
     bclose.onClick = [this] { sys.window.hide(); };
     bp.onClick = [this] { poll.togglePause(); };
+    bscreen.onClick = [this] { screen.start(); };
+    // A key changed on the panel is held at once.
+    thotkey.onChange = [this, take = thotkey.onChange] {
+        take();
+        claimHotKey();
+    };
     bset.onClick = [this] { panels.OpenSettings(); };
     bhelp.onClick = [this] { ToggleHelp(fhelp, poll); };
     bend.onClick = [this] { exitProgram(); };
@@ -182,6 +199,7 @@ void MainForm::load() {
     const bool hidden = sys.env.arguments == "RUN";
     if (hidden) sys.window.hide();
     loadSettings(settings, stored);
+    claimHotKey();
     sys.window.setSize(kWindowWidth, kWindowHeight);
     sys.window.setColourKey(kColourKey);
     wt.setCaption(titleText());
@@ -195,6 +213,28 @@ void MainForm::sessionEnding() {
     typing.stop();
     writeWaitingRecords();
     sys.tray.remove();
+}
+
+void MainForm::listDrop(const std::vector<std::string>& files) {
+    if (!files.empty()) screen.abandon();
+    pictures.drop(files);
+}
+
+void MainForm::hotKeyPressed() {
+    screen.start();
+}
+
+void MainForm::claimHotKey() {
+    const std::optional<KeyChord> wanted = keyChordFromText(options.hotkey);
+    if (wanted == hotKey_) return;
+    sys.hotKey.release();
+    hotKey_.reset();
+    if (!wanted) return;
+    if (sys.hotKey.claim(*wanted)) {
+        hotKey_ = wanted;
+    } else {
+        CodeList.insertTop("[屏幕扫码热键" + options.hotkey + "已被其他程序占用]");
+    }
 }
 
 void MainForm::showMessage(const std::string& text) {
@@ -232,7 +272,7 @@ std::vector<Control*> MainForm::controls() const {
 }
 
 std::vector<Timer*> MainForm::timers() {
-    return {&GetCode, &CheckIRMLoad, &DelayLoad, &ReadP, &Trestart, &TypeKeys};
+    return {&GetCode, &CheckIRMLoad, &DelayLoad, &ReadP, &Trestart, &TypeKeys, &ReadS};
 }
 
 }  // namespace tolvira

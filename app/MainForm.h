@@ -11,6 +11,7 @@
 #include "pipeline/HistoryLog.h"
 #include "pipeline/PictureReader.h"
 #include "pipeline/ResultPoll.h"
+#include "pipeline/ScreenScan.h"
 #include "platform/FormEvents.h"
 #include "settings/SettingsPanel.h"
 
@@ -35,10 +36,11 @@ class MainForm final : public FormEvents {
     void trayActivated() override { sys.window.restoreAndActivate(); }
     void bodyPressed() override { sys.window.beginDrag(); }
     // A drop on CodeList.
-    void listDrop(const std::vector<std::string>& files) override { pictures.drop(files); }
+    void listDrop(const std::vector<std::string>& files) override;
     // The poll runs now rather than at its next tick, unless it is paused. Its timer keeps its
     // own beat.
     void resultFileChanged() override { GetCode.tick(); }
+    void hotKeyPressed() override;
 
     // The title text made from the version: "Tolvira 2.8".
     std::string titleText() const;
@@ -57,6 +59,7 @@ class MainForm final : public FormEvents {
     ListBox CodeList{"CodeList", {120, 600, 3525, 3090}, true};
     ListBox delist{"delist", {120, 3480, 3525, 210}, false};
     Label bp{"bp", {240, 3900, 855, 255}, "停止扫码"};
+    Label bscreen{"bscreen", {1440, 3900, 720, 300}, "屏幕扫码"};
     Label bset{"bset", {2280, 3900, 360, 300}, "设置"};
     Label bhelp{"bhelp", {2760, 3900, 360, 300}, "帮助"};
     Label bend{"bend", {3240, 3900, 360, 300}, "退出"};
@@ -86,24 +89,26 @@ class MainForm final : public FormEvents {
 
     // "更多设置" panel.
     Control Fmore{ControlKind::Panel, "Fmore", {3960, 360, 3525, 3300}, "", false};
-    Label Label4{"Label4", {120, 165, 1620, 255}, "相同条码间隔(秒)"};
-    EditBox trescan{"trescan", {1800, 150, 855, 270}, 4};
-    Label Label5{"Label5", {120, 465, 1620, 255}, "按键间隔(毫秒)"};
-    EditBox tkeydelay{"tkeydelay", {1800, 450, 855, 270}, 4};
-    Label Label6{"Label6", {120, 765, 855, 255}, "输入方式"};
-    OptionButton m0{"m0", {1000, 750, 1000, 255}, "Unicode"};
-    OptionButton m1{"m1", {2000, 750, 660, 255}, "按键"};
-    OptionButton m2{"m2", {2700, 750, 660, 255}, "粘贴"};
-    Label Label7{"Label7", {120, 1065, 1620, 255}, "前缀"};
-    EditBox tprefix{"tprefix", {1800, 1050, 1575, 270}, static_cast<int>(kMaxAffixCharacters)};
-    Label Label8{"Label8", {120, 1365, 1620, 255}, "后缀"};
-    EditBox tsuffix{"tsuffix", {1800, 1350, 1575, 270}, static_cast<int>(kMaxAffixCharacters)};
-    Label Label9{"Label9", {120, 1665, 1620, 255}, "摄像头"};
-    EditBox tcamera{"tcamera", {1800, 1650, 855, 270}, 1};
-    CheckBox Check5{"Check5", {120, 1950, 3255, 255}, "识别提示音"};
-    CheckBox Check6{"Check6", {120, 2250, 3255, 255}, "记录时间(history.csv)"};
+    Label Label4{"Label4", {120, 135, 1620, 255}, "相同条码间隔(秒)"};
+    EditBox trescan{"trescan", {1800, 120, 855, 255}, 4};
+    Label Label5{"Label5", {120, 405, 1620, 255}, "按键间隔(毫秒)"};
+    EditBox tkeydelay{"tkeydelay", {1800, 390, 855, 255}, 4};
+    Label Label6{"Label6", {120, 675, 855, 255}, "输入方式"};
+    OptionButton m0{"m0", {1000, 660, 1000, 255}, "Unicode"};
+    OptionButton m1{"m1", {2000, 660, 660, 255}, "按键"};
+    OptionButton m2{"m2", {2700, 660, 660, 255}, "粘贴"};
+    Label Label7{"Label7", {120, 945, 1620, 255}, "前缀"};
+    EditBox tprefix{"tprefix", {1800, 930, 1575, 255}, static_cast<int>(kMaxAffixCharacters)};
+    Label Label8{"Label8", {120, 1215, 1620, 255}, "后缀"};
+    EditBox tsuffix{"tsuffix", {1800, 1200, 1575, 255}, static_cast<int>(kMaxAffixCharacters)};
+    Label Label9{"Label9", {120, 1485, 1620, 255}, "摄像头"};
+    EditBox tcamera{"tcamera", {1800, 1470, 855, 255}, 1};
+    Label Label11{"Label11", {120, 1755, 1620, 255}, "屏幕扫码热键"};
+    EditBox thotkey{"thotkey", {1800, 1740, 1575, 255}, 32};
+    CheckBox Check5{"Check5", {120, 2010, 3255, 255}, "识别提示音"};
+    CheckBox Check6{"Check6", {120, 2280, 3255, 255}, "记录时间(history.csv)"};
     Label Label10{"Label10", {120, 2550, 3255, 255}, "摄像头、提示音在重启或[初始化]后生效"};
-    Control moreok{ControlKind::Button, "moreok", {1080, 2850, 1455, 375}, "确定"};
+    Control moreok{ControlKind::Button, "moreok", {1080, 2880, 1455, 345}, "确定"};
 
     Timer GetCode{"GetCode", 100, true};
     Timer CheckIRMLoad{"CheckIRMLoad", 2000, true, "0"};
@@ -111,6 +116,7 @@ class MainForm final : public FormEvents {
     Timer ReadP{"ReadP", 1500, false};
     Timer Trestart{"Trestart", 1000, false};
     Timer TypeKeys{"TypeKeys", kHeldKeysRetryMs, false};  // the typing queue's pauses and retries
+    Timer ReadS{"ReadS", kScreenWaitMs, false};  // waits for the end of a screen scan's engine
 
     // The pieces, each built with what it uses; the form wires them to the controls.
     CodeLog log;
@@ -119,6 +125,7 @@ class MainForm final : public FormEvents {
     Delivery delivery;
     ResultPoll poll;
     PictureReader pictures;
+    ScreenScan screen;
     EngineLaunch launch;
     EngineExitReport engineExit;
     EngineMonitor monitor;
@@ -138,6 +145,8 @@ class MainForm final : public FormEvents {
     void note(const std::string& text) { delist.insertTop(text); }
     // A code listed and logged, and into history.csv when the option asks for it.
     void keep(CodeSource source, const ResultLine& line);
+    // Holds the screen-scan key of the options, or none; a key another program holds is listed.
+    void claimHotKey();
     StoredSettings storedSettings();
     void exitProgram();
     // Records dropped now would be lost: the process is about to end.
@@ -147,6 +156,7 @@ class MainForm final : public FormEvents {
 
     // The controls placed directly on the window, in the order they are stacked.
     std::vector<Control*> onWindow_;
+    std::optional<KeyChord> hotKey_;  // the key held now
 };
 
 }  // namespace tolvira

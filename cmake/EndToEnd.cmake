@@ -34,6 +34,14 @@ target_link_libraries(tolvira_probe PRIVATE tolvira_win32 user32 advapi32)
 tolvira_test_tool(tolvira_target_edit UNICODE OUTPUT_NAME TargetEdit
                   SOURCES tests/e2e/TargetEdit.cpp)
 target_link_libraries(tolvira_target_edit PRIVATE user32)
+tolvira_test_tool(tolvira_show_picture UNICODE OUTPUT_NAME ShowPicture
+                  SOURCES tests/e2e/ShowPicture.cpp)
+target_link_libraries(tolvira_show_picture PRIVATE user32 gdi32)
+
+# Not a test: how long a capture of the whole screen takes (measure_capture.sh).
+tolvira_test_tool(tolvira_capture_time UNICODE OUTPUT_NAME capture-time
+                  SOURCES tests/e2e/CaptureTime.cpp)
+target_link_libraries(tolvira_capture_time PRIVATE tolvira_win32)
 
 # Not a test: prints what the engine status tick's platform work costs (measure_tick_cost.sh).
 tolvira_test_tool(tolvira_tick_cost UNICODE OUTPUT_NAME tick-cost SOURCES tests/e2e/TickCost.cpp)

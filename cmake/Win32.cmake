@@ -14,11 +14,13 @@ add_library(tolvira_win32 STATIC
   platform/win32/Win32Clock.cpp
   platform/win32/Win32Dialogs.cpp
   platform/win32/Win32Files.cpp
+  platform/win32/Win32HotKey.cpp
   platform/win32/Win32Keyboard.cpp
   platform/win32/Win32Lifecycle.cpp
   platform/win32/Win32OtherWindows.cpp
   platform/win32/Win32Processes.cpp
   platform/win32/Win32Registry.cpp
+  platform/win32/Win32ScreenCapture.cpp
   platform/win32/Win32TextCodec.cpp
   platform/win32/Win32Tray.cpp
   platform/win32/Win32Worker.cpp

@@ -21,12 +21,27 @@ std::string timeStamp(const LocalTime& t) {
     return text;
 }
 
+namespace {
+
+const char* sourceName(CodeSource source) {
+    switch (source) {
+        case CodeSource::Camera:
+            return "camera";
+        case CodeSource::Picture:
+            return "picture";
+        case CodeSource::Screen:
+            return "screen";
+    }
+    return "";
+}
+
+}  // namespace
+
 void HistoryLog::record(const LocalTime& time, CodeSource source, const ResultLine& line) {
     const std::optional<std::string_view> code = codeTextOf(line.text);
     if (!code) return;
     const std::string_view symbology(line.text.data(), line.text.size() - code->size() - 1);
-    std::string record = csvField(timeStamp(time)) + "," +
-                         (source == CodeSource::Camera ? "camera" : "picture") + "," +
+    std::string record = csvField(timeStamp(time)) + "," + sourceName(source) + "," +
                          csvField(symbology) + "," + csvField(*code);
     // The mark begins the file only: a record still waiting already carries it.
     if (log_.waiting() == 0 && !files_.exists(path_)) record.insert(0, kUtf8ByteOrderMark);

@@ -12,7 +12,7 @@
 
 namespace tolvira {
 
-enum class CodeSource { Camera, Picture };
+enum class CodeSource { Camera, Picture, Screen };
 
 inline constexpr const char* kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 

@@ -9,17 +9,12 @@ namespace tolvira {
 
 namespace {
 
-constexpr const char* kImageEngine = "zbarimg.exe";
-constexpr const char* kResultName = "bar2.dat";
+constexpr const char* kResultName = kImageResultName;
 
 // The program folder's engine first, else the bare name for the usual search.
 std::string imageEngine(Files& files, const std::string& folder) {
     const std::string local = inFolder(folder, kImageEngine);
     return files.exists(local) ? local : kImageEngine;
-}
-
-std::vector<std::string> imageEngineArguments(const std::string& picture) {
-    return {"-D", "-q", kQrBytesUnchanged, kTryInverted, picture};
 }
 
 // Worker only: the engine that read them has been ended or has finished.
@@ -40,6 +35,10 @@ std::optional<Bytes> firstLine(Files& files, const std::string& path) {
 
 }  // namespace
 
+ChildSpec imageEngineRun(Files& files, const std::string& folder, const std::string& picture) {
+    return {imageEngine(files, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)};
+}
+
 void PictureReader::drop(const std::vector<std::string>& files) {
     // Dragged text starts nothing and arms nothing, so an old result is never taken twice.
     if (files.empty()) return;
@@ -56,8 +55,7 @@ void PictureReader::drop(const std::vector<std::string>& files) {
         processes.endAll(kImageEngine);
         removeCopies(disk, copies);
         disk.removeEverywhere(folder, kResultName);
-        ChildSpec engine{imageEngine(disk, folder), imageEngineArguments(picture),
-                         inFolder(folder, kResultName)};
+        ChildSpec engine = imageEngineRun(disk, folder, picture);
         if (plainNameNeeded) {
             if (const std::optional<PlainCopy> copy = disk.plainCopy(picture)) {
                 engine.args.back() = copy->name;

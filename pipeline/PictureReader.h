@@ -5,9 +5,16 @@
 #include <vector>
 
 #include "pipeline/ResultLine.h"
+#include "platform/Services.h"
 #include "platform/Timer.h"
 
 namespace tolvira {
+
+inline constexpr const char* kImageEngine = "zbarimg.exe";
+inline constexpr const char* kImageResultName = "bar2.dat";
+
+// A run of the image engine on a picture, its output in bar2.dat in the program folder.
+ChildSpec imageEngineRun(Files& files, const std::string& folder, const std::string& picture);
 
 struct PictureReader {
     Services& sys;

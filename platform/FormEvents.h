@@ -24,6 +24,8 @@ class FormEvents {
     virtual void listDrop(const std::vector<std::string>& files) = 0;
     // A file in the program folder grew or was written.
     virtual void resultFileChanged() = 0;
+    // The system-wide key was pressed.
+    virtual void hotKeyPressed() = 0;
 };
 
 }  // namespace tolvira

@@ -91,7 +91,8 @@ class Files {
 
 // Runs slow work away from the window's thread, so the window never stalls. Jobs run one at a
 // time in the order given; each returns what is to follow on the window's thread, and those
-// run in the same order. A job may use only Processes, Children and Files.
+// run in the same order. A job may use only Processes, Children, Files and ScreenCapture's
+// capture() and discard().
 class Worker {
   public:
     using Done = std::function<void()>;
@@ -212,6 +213,40 @@ class OtherWindows {
     virtual void placeTopmost(WindowId window, bool show) = 0;
 };
 
+// A key with its modifiers, as RegisterHotKey takes them.
+struct KeyChord {
+    enum Modifier : uint32_t { Alt = 1, Ctrl = 2, Shift = 4, Win = 8 };
+    uint32_t modifiers = 0;   // Modifier bits
+    uint16_t virtualKey = 0;  // a letter, a digit or a function key
+    bool operator==(const KeyChord&) const = default;
+};
+
+// One system-wide key that reaches the window even while it is hidden.
+class HotKey {
+  public:
+    virtual ~HotKey() = default;
+    // Replaces the key held so far; false when the system refuses it (another program holds it).
+    virtual bool claim(const KeyChord& chord) = 0;
+    virtual void release() = 0;
+};
+
+// A picture of the whole virtual screen (every monitor) at physical pixels, for the image
+// engine, without this program's window and the windows stepped aside.
+class ScreenCapture {
+  public:
+    virtual ~ScreenCapture() = default;
+    // Window thread: takes this program's window and `others` out of the next capture, without
+    // activating anything.
+    virtual void stepAside(const std::vector<WindowId>& others) = 0;
+    // Worker: once nothing stepped aside shows any more, captures the screen into a new picture
+    // file outside the program folder; its path, or nothing when it could not be made.
+    virtual std::optional<std::string> capture() = 0;
+    // Window thread: puts back what stepAside took away.
+    virtual void stepBack() = 0;
+    // Worker: deletes a picture capture() made.
+    virtual void discard(const std::string& picture) = 0;
+};
+
 // The program's own main window.
 class FormWindow {
   public:
@@ -284,6 +319,8 @@ struct Services {
     TextCodec& codec;
     Worker& worker;
     Clock& clock;
+    HotKey& hotKey;
+    ScreenCapture& screen;
 };
 
 // `name` in `folder`, with one backslash between them.

@@ -3,6 +3,8 @@
 // behaviour without these options.
 #include <string>
 
+#include "settings/HotKeyText.h"
+
 namespace tolvira {
 
 enum class TypeMode { Unicode = 0, LayoutKeys = 1, Paste = 2 };
@@ -20,6 +22,7 @@ struct Options {
     std::string camera;  // "" (the engine's default camera) or one digit, the camera's number
     bool beep = true;
     bool history = true;
+    std::string hotkey = kDefaultHotKey;  // the screen-scan key; "": none
     bool operator==(const Options&) const = default;
 };
 

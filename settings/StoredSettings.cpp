@@ -75,9 +75,11 @@ StoredSetting numberRow(const char* key, int& value, int high, EditBox& edit) {
 }
 
 StoredSetting textRow(const char* key, std::string& value,
-                      std::optional<std::string> (*convert)(std::string_view), EditBox& edit) {
+                      std::optional<std::string> (*convert)(std::string_view), EditBox& edit,
+                      const char* fallback) {
     return editRow(
-        {key, "", Load::Alone, edit, takeInto(value, convert), [&value] { return value; }}, edit);
+        {key, fallback, Load::Alone, edit, takeInto(value, convert), [&value] { return value; }},
+        edit);
 }
 
 StoredSetting switchRow(const char* key, bool& value, CheckBox& box) {

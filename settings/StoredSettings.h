@@ -41,7 +41,8 @@ StoredSetting autoStartRow(const char* key, CheckBox& Check4, AutoStart& autoSta
 // (a text that is no value leaves the option as it was); a bad stored text falls back alone.
 StoredSetting numberRow(const char* key, int& value, int high, EditBox& edit);
 StoredSetting textRow(const char* key, std::string& value,
-                      std::optional<std::string> (*convert)(std::string_view), EditBox& edit);
+                      std::optional<std::string> (*convert)(std::string_view), EditBox& edit,
+                      const char* fallback = "");
 StoredSetting switchRow(const char* key, bool& value, CheckBox& box);
 StoredSetting typeModeRow(const char* key, TypeMode& value,
                           std::initializer_list<OptionButton*> modes);

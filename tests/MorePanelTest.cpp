@@ -72,7 +72,7 @@ TEST_F(MorePanelTest, ChangesTakeEffectAtOnceAndInvalidTextKeepsTheValueInForce)
     EXPECT_EQ(stored("keydelay"), "<absent>") << "written by 确定 only";
 }
 
-TEST_F(MorePanelTest, OkWritesAllEightKeysAndReturnsToTheSettingsPanel) {
+TEST_F(MorePanelTest, OkWritesAllNineKeysAndReturnsToTheSettingsPanel) {
     MainForm& f = opened();
     f.tsuffix.typed("-x");
     f.m2.setSelected(true);
@@ -87,6 +87,7 @@ TEST_F(MorePanelTest, OkWritesAllEightKeysAndReturnsToTheSettingsPanel) {
     EXPECT_EQ(stored("camera"), "");
     EXPECT_EQ(stored("beep"), "1");
     EXPECT_EQ(stored("history"), "1");
+    EXPECT_EQ(stored("hotkey"), "Ctrl+Alt+Q");
     EXPECT_EQ(stored("c1"), "<absent>") << "the settings panel's keys wait for its own 确定";
     EXPECT_EQ(storedOptions(), f.options) << "loads back the same at the next start";
 }

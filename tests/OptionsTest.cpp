@@ -126,10 +126,12 @@ TEST_F(OptionsTest, SavedValuesLoadBackTheSame) {
     o.camera = "2";
     o.beep = false;
     o.history = false;
+    o.hotkey = "";
     save(o);
     EXPECT_EQ(stored("typemode"), "1");
     EXPECT_EQ(stored("beep"), "0");
     EXPECT_EQ(stored("camera"), "2");
+    EXPECT_EQ(stored("hotkey"), "") << "off, not absent";
     EXPECT_EQ(storedOptions(), o);
     save(Options{});
     EXPECT_EQ(stored("camera"), "");

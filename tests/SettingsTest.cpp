@@ -322,7 +322,8 @@ TEST_F(SettingsTest, RefusedWriteOnOkLeavesItsOldValueAndTheOthersAreWritten) {
     registry.values[settingPath("c3")] = {RegistryValue::Status::Text, "1"};
     Services services{fx.services.env, fx.processes, fx.children, fx.files,  registry,
                       fx.clipboard,    fx.keyboard,  fx.windows,  fx.window, fx.tray,
-                      fx.dialogs,      fx.lifecycle, fx.codec,    fx.worker, fx.clock};
+                      fx.dialogs,      fx.lifecycle, fx.codec,    fx.worker, fx.clock,
+                      fx.hotKey,       fx.screen};
     MainForm f(services);
     f.load();
     f.Check3.toggle();

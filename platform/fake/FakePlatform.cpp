@@ -369,14 +369,45 @@ void FakeWorker::finishAll() {
     while (!jobs_.empty()) finishNext();
 }
 
+bool FakeHotKey::claim(const KeyChord& chord) {
+    held.reset();
+    if (std::find(taken.begin(), taken.end(), chord) != taken.end()) return false;
+    held = chord;
+    return true;
+}
+
+void FakeScreenCapture::stepAside(const std::vector<WindowId>& others) {
+    aside = true;
+    asideWindows = others;
+}
+
+std::optional<std::string> FakeScreenCapture::capture() {
+    asideAtCapture.push_back(aside);
+    capturedWithout.push_back(asideWindows);
+    if (fails) return std::nullopt;
+    const std::string picture = "C:\\Temp\\screen" + std::to_string(pictures.size() + 1) + ".bmp";
+    files_.put(picture, "BM");
+    pictures.push_back(picture);
+    return picture;
+}
+
+void FakeScreenCapture::stepBack() {
+    aside = false;
+    asideWindows.clear();
+}
+
+void FakeScreenCapture::discard(const std::string& picture) {
+    files_.remove(picture);
+}
+
 Environment FakePlatform::defaultEnvironment() {
     return {"C:\\Scan", "Tolvira", "", 2, 8};
 }
 
 FakePlatform::FakePlatform(Environment env)
-    : services{std::move(env), processes, children, files,  registry,
-               clipboard,      keyboard,  windows,  window, tray,
-               dialogs,        lifecycle, codec,    worker, clock} {
+    : services{std::move(env), processes, children, files,  registry, clipboard,
+               keyboard,       windows,   window,   tray,   dialogs,  lifecycle,
+               codec,          worker,    clock,    hotKey, screen} {
     keyboard.clipboard = &clipboard;
 }
 

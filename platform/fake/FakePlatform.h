@@ -252,6 +252,36 @@ class FakeWorker : public Worker {
     std::deque<Job> jobs_;
 };
 
+// Holds at most one key; a key in `taken` belongs to another program.
+class FakeHotKey : public HotKey {
+  public:
+    bool claim(const KeyChord& chord) override;
+    void release() override { held.reset(); }
+    std::optional<KeyChord> held;
+    std::vector<KeyChord> taken;
+};
+
+// Each capture is a new picture file of the fake file system, in a temporary folder; it records
+// which windows were out of the way at that moment.
+class FakeScreenCapture : public ScreenCapture {
+  public:
+    explicit FakeScreenCapture(FakeFiles& files) : files_(files) {}
+    void stepAside(const std::vector<WindowId>& others) override;
+    std::optional<std::string> capture() override;
+    void stepBack() override;
+    void discard(const std::string& picture) override;
+
+    bool aside = false;  // between stepAside and stepBack
+    std::vector<WindowId> asideWindows;
+    std::vector<bool> asideAtCapture;  // the program's window out of the way, at each capture
+    std::vector<std::vector<WindowId>> capturedWithout;  // asideWindows at each capture
+    std::vector<std::string> pictures;                   // every picture made, in order
+    bool fails = false;
+
+  private:
+    FakeFiles& files_;
+};
+
 // Every fake service, bundled as the Services a MainForm takes.
 struct FakePlatform {
     explicit FakePlatform(Environment env = defaultEnvironment());
@@ -271,6 +301,8 @@ struct FakePlatform {
     FakeLifecycle lifecycle;
     FakeCodec codec;
     FakeWorker worker;
+    FakeHotKey hotKey;
+    FakeScreenCapture screen{files};
     Services services;
 };
 

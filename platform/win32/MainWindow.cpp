@@ -192,6 +192,9 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_CLOSE:
             events_->closeRequested();
             return 0;
+        case WM_HOTKEY:
+            events_->hotKeyPressed();
+            return 0;
         case WM_QUERYENDSESSION:
             return TRUE;  // refusing would block the user's log-off
         case WM_ENDSESSION:

@@ -13,11 +13,13 @@
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Dialogs.h"
 #include "platform/win32/Win32Files.h"
+#include "platform/win32/Win32HotKey.h"
 #include "platform/win32/Win32Keyboard.h"
 #include "platform/win32/Win32Lifecycle.h"
 #include "platform/win32/Win32OtherWindows.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32ScreenCapture.h"
 #include "platform/win32/Win32TextCodec.h"
 #include "platform/win32/Win32Worker.h"
 
@@ -123,9 +125,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32TextCodec codec;
     Win32Worker worker;
     Win32Clock clock;
+    Win32HotKey hotKey(window.handle());
+    Win32ScreenCapture screen(window.handle());
     Services services{readEnvironment(), processes, children,     files,  registry,
                       clipboard,         keyboard,  otherWindows, window, window.tray(),
-                      dialogs,           lifecycle, codec,        worker, clock};
+                      dialogs,           lifecycle, codec,        worker, clock,
+                      hotKey,            screen};
 
     MainForm form(services);
     const Attachment attachment(window, form);

@@ -492,6 +492,28 @@ std::wstring rectText(const RECT& r) {
            std::to_wstring(r.right - r.left) + L" " + std::to_wstring(r.bottom - r.top);
 }
 
+// key-free MODIFIERS VK: whether no program holds this system-wide key (it is claimed and let go).
+int keyFree(const Args& a) {
+    const UINT modifiers = static_cast<UINT>(std::wcstoul(a[0].c_str(), nullptr, 0));
+    const UINT key = static_cast<UINT>(std::wcstoul(a[1].c_str(), nullptr, 0));
+    if (!RegisterHotKey(nullptr, 1, modifiers, key)) return kNo;
+    UnregisterHotKey(nullptr, 1);
+    return kYes;
+}
+
+// hold-key MODIFIERS VK: holds this system-wide key, as another program would, until ended;
+// prints "held" once it has it.
+int holdKey(const Args& a) {
+    const UINT modifiers = static_cast<UINT>(std::wcstoul(a[0].c_str(), nullptr, 0));
+    const UINT key = static_cast<UINT>(std::wcstoul(a[1].c_str(), nullptr, 0));
+    if (!RegisterHotKey(nullptr, 1, modifiers, key)) return kNo;
+    std::puts("held");
+    std::fflush(stdout);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    return kYes;
+}
+
 // window-rect TITLE: "LEFT TOP WIDTH HEIGHT" on the screen, in pixels.
 int windowRect(const Args& a) {
     HWND wnd = findTopWindow(a[0]);
@@ -785,6 +807,8 @@ const Command kCommands[] = {
     {L"run-redirected", 2, runRedirected, L"[--wait] OUTFILE EXE [ARGS...]"},
     {L"watch-processes", 1, watchProcesses, L"MS"},
     {L"window-rect", 1, windowRect, L"TITLE"},
+    {L"key-free", 2, keyFree, L"MODIFIERS VK"},
+    {L"hold-key", 2, holdKey, L"MODIFIERS VK"},
     {L"control-rect", 1, controlRect, L"CONTROL"},
     {L"wait-foreground", 1, waitForeground, L"TITLE [MS]"},
     {L"keep-foreground", 2, keepForeground, L"TITLE MS"},

@@ -91,11 +91,11 @@ e2e_begin() {
     log "bench ready on display $DISPLAY"
 }
 
-# Own X server and window manager for this script.
+# Own X server and window manager for this script; E2E_SCREEN sets its size (1280x800x24).
 e2e_start_x() {
     # Xvfb picks a free display itself and reports it, so parallel benches never collide.
     local fd_file=$E2E_TMP/display
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1280x800x24}" -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
     XVFB_PID=$!
     wait_for 10 "Xvfb to start" test -s "$fd_file"
     DISPLAY=":$(head -n1 "$fd_file")"

@@ -35,31 +35,33 @@ expect_eq "prefix shown" "$(probe text tprefix)" '前'
 expect_eq "typing by layout keys chosen" "$(probe check-state m1)" 1
 expect_eq "beep shown off" "$(probe check-state Check5)" 0
 expect_eq "history shown on" "$(probe check-state Check6)" 1
+expect_eq "the screen-scan key shown" "$(probe text thotkey)" 'Ctrl+Alt+Q'
 
 take_shot more
 check more "the panel's colour around its controls" fill 8 32 242 251 41,41,41 0.45
 # Window pixels of a control: the panel's place (8,32) plus the control's twips / 15.
-for edit in "trescan 128 42 184 59" "tkeydelay 128 62 184 79" "tprefix 128 102 232 119" \
-    "tsuffix 128 122 232 139" "tcamera 128 142 184 159"; do
+for edit in "trescan 128 40 184 56" "tkeydelay 128 58 184 74" "tprefix 128 94 232 110" \
+    "tsuffix 128 112 232 128" "tcamera 128 130 184 146" "thotkey 128 148 232 164"; do
     read -r name x0 y0 x1 y1 <<<"$edit"
     check more "$name's box" fill "$x0" "$y0" "$x1" "$y1" 64,64,64 0.6
 done
-check more "\"输入方式\" in a CJK font" glyphs 16 83 72 99 150 4
-check more "\"按键\" beside its button" glyphs 155 83 184 99 150 2
-check more "\"粘贴\" beside its button" glyphs 202 83 231 99 150 2
-check more "\"前缀\" in a CJK font" glyphs 16 103 48 119 150 2
-check more "\"后缀\" in a CJK font" glyphs 16 123 48 139 150 2
-check more "\"摄像头\" in a CJK font" glyphs 16 143 60 159 150 3
-check more "the re-scan caption" light 16 43 120 59 150 60
-check more "the key-pace caption" light 16 63 120 79 150 60
-check more "the \"Unicode\" choice" light 88 83 140 99 150 30
-check more "the beep check box's caption" light 30 162 120 178 150 40
-check more "the history check box's caption" light 30 182 200 198 150 60
+check more "\"输入方式\" in a CJK font" glyphs 16 77 72 93 150 4
+check more "\"按键\" beside its button" glyphs 155 77 184 93 150 2
+check more "\"粘贴\" beside its button" glyphs 202 77 231 93 150 2
+check more "\"前缀\" in a CJK font" glyphs 16 95 48 111 150 2
+check more "\"后缀\" in a CJK font" glyphs 16 113 48 129 150 2
+check more "\"摄像头\" in a CJK font" glyphs 16 131 60 147 150 3
+check more "\"屏幕扫码热键\" in a CJK font" glyphs 16 149 88 165 150 6
+check more "the re-scan caption" light 16 41 120 57 150 60
+check more "the key-pace caption" light 16 59 120 75 150 60
+check more "the \"Unicode\" choice" light 88 77 140 93 150 30
+check more "the beep check box's caption" light 30 166 120 182 150 40
+check more "the history check box's caption" light 30 184 200 200 150 60
 check more "the note on camera and beep" light 16 202 242 218 150 100
-check more "the 确定 button" light 80 222 176 246 150 20
+check more "the 确定 button" light 80 224 176 246 150 20
 if [[ -n "${E2E_SHOTS:-}" ]]; then log "screenshots in $E2E_SHOTS"; fi
 
-log "a change applies at once and \"确定\" writes all eight keys, then the settings panel is back"
+log "a change applies at once and \"确定\" writes all nine keys, then the settings panel is back"
 probe set-text tkeydelay 20 || fail "cannot type into tkeydelay"
 probe set-text tsuffix '-后' || fail "cannot type into tsuffix"
 probe click m2
@@ -76,3 +78,4 @@ expect_eq "suffix" "$(reg_get "$SETTINGS_KEY" suffix)" '-后'
 expect_eq "camera" "$(reg_get "$SETTINGS_KEY" camera)" ''
 expect_eq "beep" "$(reg_get "$SETTINGS_KEY" beep)" 0
 expect_eq "history" "$(reg_get "$SETTINGS_KEY" history)" 1
+expect_eq "hotkey" "$(reg_get "$SETTINGS_KEY" hotkey)" 'Ctrl+Alt+Q'

@@ -38,7 +38,9 @@ check shown "\"停止扫码\" in a CJK font" glyphs 16 260 72 276 120 4
 check shown "\"设置\" in a CJK font" glyphs 152 260 175 279 100 2
 check shown "\"帮助\" in a CJK font" glyphs 184 260 207 279 100 2
 check shown "\"退出\" in a CJK font" glyphs 216 260 239 279 100 2
-check shown "nothing drawn between the bottom labels" dark 80 258 145 280 100
+check shown "\"屏幕扫码\" in a CJK font, between \"停止扫码\" and \"设置\"" glyphs 96 260 143 279 100 4
+check shown "nothing drawn between \"停止扫码\" and \"屏幕扫码\"" dark 74 258 94 280 100
+check shown "nothing drawn between \"屏幕扫码\" and \"设置\"" dark 145 258 151 280 100
 
 log "tray icon: a right click does nothing, a left click brings the hidden window back"
 read -r left top _ _ <<<"$(probe window-rect Tolvira)"

@@ -26,6 +26,7 @@ struct RecordingEvents final : FormEvents {
     void bodyPressed() override { calls.push_back("body"); }
     void listDrop(const std::vector<std::string>&) override { calls.push_back("drop"); }
     void resultFileChanged() override { calls.push_back("changed"); }
+    void hotKeyPressed() override { calls.push_back("hot key"); }
     std::vector<std::string> calls;
 };
 
@@ -109,6 +110,11 @@ TEST_F(MainWindowTest, OnlyALeftClickOnOurIconActivatesAndAStaleIdIsAMouseMove) 
 TEST_F(MainWindowTest, RestartedTaskbarIsReported) {
     send(RegisterWindowMessageW(L"TaskbarCreated"));
     EXPECT_EQ(events.calls, Calls{"taskbar"});
+}
+
+TEST_F(MainWindowTest, HotKeyIsReported) {
+    send(WM_HOTKEY, 1);
+    EXPECT_EQ(events.calls, Calls{"hot key"});
 }
 
 TEST_F(MainWindowTest, CloseIsReportedAndTheWindowSurvivesIt) {
