@@ -34,7 +34,13 @@ MainForm::MainForm(Services& services)
       poll(*this, programFile("bar.dat")),
       log(services.files, programFile("data.txt")),
       history(services.files, programFile("history.csv")),
-      typing(services.keyboard, services.clipboard, TypeKeys, delist) {
+      typing(services.keyboard, services.clipboard, TypeKeys,
+             {.diagnostic = [this](const std::string& note) { delist.insertTop(note); },
+              .listed = [this](const std::string& line) { CodeList.insertTop(line); },
+              // Where the user looks: the title, given back when nothing is held back.
+              .holding = [this](const std::string& why) {
+                  wt.setCaption(why.empty() ? titleText() : why);
+              }}) {
     layOut();
     wireEvents();
 }
@@ -111,7 +117,11 @@ void MainForm::wireEvents() {
         delist.setVisible(true);
     };
     bclose.onClick = [this] { sys.window.hide(); };
-    bp.onClick = [this] { poll.togglePause(); };
+    bp.onClick = [this] {
+        poll.togglePause();
+        // Stopping stops the keys too, not only the reading.
+        if (!GetCode.enabled()) typing.dropAll();
+    };
     bset.onClick = [this] { OpenSettings(*this); };
     bhelp.onClick = [this] { ToggleHelp(*this); };
     bend.onClick = [this] { exitProgram(); };
@@ -164,7 +174,7 @@ void MainForm::closeRequested() {
 }
 
 void MainForm::sessionEnding() {
-    typing.stop();
+    typing.dropAll();
     writeWaitingRecords();
     sys.tray.remove();
 }
@@ -196,7 +206,7 @@ void MainForm::showMessage(const std::string& text) {
 }
 
 void MainForm::exitProgram() {
-    typing.stop();
+    typing.dropAll();
     sys.window.hide();
     if (const WindowId video = findVideoWindow(sys)) {
         sys.windows.placeTopmost(video, false);

@@ -21,7 +21,7 @@ void queueTyping(MainForm& form, std::string_view code, Suffix suffix) {
     }
     const Options& options = form.options;
     const std::string text = options.prefix + std::string(code) + options.suffix;
-    form.typing.add(typingSteps(text, suffix, options, form.sys.keyboard));
+    form.typing.add(typingSteps(text, suffix, options));
 }
 
 // A line without a colon has no code text: nothing is typed, but the delist entries are made.
@@ -36,11 +36,10 @@ void typeCode(MainForm& form, std::optional<std::string_view> code) {
     if (form.o2.selected() && code) queueTyping(form, *code, Suffix::Tab);
 }
 
-// A line without a colon leaves the clipboard cleared.
+// A line without a colon leaves the clipboard cleared. The queue makes the copy, so that it
+// never comes between a paste and the target's reading of it.
 void copyCode(MainForm& form, std::optional<std::string_view> code) {
-    Clipboard& clipboard = form.sys.clipboard;
-    clipboard.clear();
-    if (code) clipboard.setText(std::string(*code));
+    form.typing.copy(code ? std::optional<std::string>(*code) : std::nullopt);
 }
 
 }  // namespace

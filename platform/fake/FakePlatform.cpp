@@ -222,11 +222,13 @@ bool FakeKeyboard::send(const std::vector<KeyInput>& keys) {
     if (fails) return false;
     batches.push_back(keys);
     sentAt.push_back(clock_.now());
+    sentTo.push_back(front);
     clipboardAt.push_back(clipboard && clipboard->text ? *clipboard->text : "<empty>");
     return true;
 }
 
-std::optional<LayoutKey> FakeKeyboard::layoutKey(char16_t unit) {
+std::optional<LayoutKey> FakeKeyboard::layoutKey(WindowId target, char16_t unit) {
+    layoutAskedFor.push_back(target);
     const auto it = layout.find(unit);
     if (it == layout.end()) return std::nullopt;
     return it->second;
