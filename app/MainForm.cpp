@@ -160,6 +160,7 @@ void MainForm::load() {
     const bool hidden = sys.env.arguments == "RUN";
     if (hidden) sys.window.hide();
     LoadSettings(*this);
+    history.takeKept();
     sys.window.setSize(kWindowWidth, kWindowHeight);
     sys.window.setColourKey(kColourKey);
     wt.setCaption(titleText());
@@ -225,6 +226,7 @@ void MainForm::writeWaitingRecords() {
     for (int waited = 0; !allWritten() && waited < kLastLogWriteMs; waited += kLastLogRetryMs) {
         sys.lifecycle.pause(kLastLogRetryMs);
     }
+    history.keepWaiting();
 }
 
 std::vector<Control*> MainForm::controls() const {

@@ -109,7 +109,7 @@ class MainForm final : public FormEvents {
     EditBox tcamera{"tcamera", {1800, 1650, 855, 270}, 1};
     CheckBox Check5{"Check5", {120, 1950, 3255, 255}, "识别提示音"};
     CheckBox Check6{"Check6", {120, 2250, 3255, 255}, "记录时间(history.csv)"};
-    Label Label10{"Label10", {120, 2550, 3255, 255}, "摄像头、提示音在重启或[初始化]后生效"};
+    Label Label10{"Label10", {120, 2550, 3255, 255}, "摄像头、提示音改动后，确定即重新初始化"};
     Control moreok{ControlKind::Button, "moreok", {1080, 2850, 1455, 375}, "确定"};
 
     Timer GetCode{"GetCode", 100, true};

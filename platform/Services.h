@@ -70,6 +70,8 @@ class Files {
     // of data unless the write failed.
     virtual size_t append(const std::string& path, const Bytes& data) = 0;
     virtual bool exists(const std::string& path) = 0;
+    // Deletes one file; false when it is still there.
+    virtual bool deleteFile(const std::string& path) = 0;
     // Deletes every file of this name in the folder and all its subfolders, read-only included.
     // Slow (a whole tree): for the worker.
     virtual void removeEverywhere(const std::string& folder, const std::string& name) = 0;

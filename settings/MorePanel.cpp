@@ -1,6 +1,7 @@
 #include "settings/MorePanel.h"
 
 #include "app/MainForm.h"
+#include "engine/EngineRestart.h"
 
 namespace tolvira {
 
@@ -61,8 +62,14 @@ void SaveMoreSettings(MainForm& form) {
     // A text left invalid shows the value in force when the panel is opened again.
     form.Fmore.setVisible(false);
     form.Fset.setVisible(true);
+    // The stored values are those the engine was started with: the last launch read them, and
+    // every change since has been followed by a re-initialisation.
+    const Options stored = loadOptions(form.settings);
     // A refused write is not reported, as on the settings panel: the values still apply.
     saveOptions(form.settings, form.options);
+    if (stored.camera != form.options.camera || stored.beep != form.options.beep) {
+        RestartClick(form);
+    }
 }
 
 }  // namespace tolvira

@@ -109,6 +109,14 @@ bool FakeFiles::exists(const std::string& path) {
     return files.count(path) != 0;
 }
 
+bool FakeFiles::deleteFile(const std::string& path) {
+    const auto it = files.find(path);
+    if (it == files.end()) return true;
+    if (it->second.locked || it->second.undeletable) return false;
+    files.erase(it);
+    return true;
+}
+
 void FakeFiles::removeEverywhere(const std::string& folder, const std::string& name) {
     removals.push_back(folder + "|" + name);
     const std::string prefix = folder.back() == '\\' ? folder : folder + "\\";

@@ -60,6 +60,7 @@ class FakeFiles : public Files {
     std::optional<Bytes> read(const std::string& path, uint64_t offset, size_t maxBytes) override;
     size_t append(const std::string& path, const Bytes& data) override;
     bool exists(const std::string& path) override;
+    bool deleteFile(const std::string& path) override;
     void removeEverywhere(const std::string& folder, const std::string& name) override;
 
     struct File {
