@@ -293,6 +293,58 @@ TEST_F(TypingTest, LayoutKeysArePacedOneCharacterWithItsShiftAtATime) {
     EXPECT_EQ(fx.keyboard.batches[1], press(Kind::VirtualKey, 0x42));
 }
 
+TEST_F(TypingTest, LayoutKeysAreLookedUpInTheTargetsLayoutAsEachGoesAndATabIsNeverTheTabKey) {
+    fx.keyboard.layout = {{u'a', {0x41, 0}}, {u'\t', {kVkTab, 0}}};
+    Options o;
+    o.typeMode = TypeMode::LayoutKeys;
+    o.keyDelayMs = 20;
+    running(o);
+    scan("QR-Code:a\ta");
+    fx.keyboard.layout[u'a'] = {0x51, 0};  // the user switches the layout mid-code
+    advance(100);
+    EXPECT_EQ(fx.keyboard.batches, (std::vector<Keys>{press(Kind::VirtualKey, 0x41),
+                                                      press(Kind::Unicode, u'\t'),
+                                                      press(Kind::VirtualKey, 0x51)}));
+    EXPECT_EQ(fx.keyboard.layoutAskedFor, std::vector<WindowId>(2, fake::kTargetWindow));
+}
+
+// Two codes 100 ms apart in paste mode with the copy option on, the target slow to read.
+TEST_F(TypingTest, ACopyOrASecondPasteNeverReplacesAPasteTheTargetHasNotRead) {
+    Options o;
+    o.typeMode = TypeMode::Paste;
+    MainForm& f = running(o);
+    f.Check2.setValue(1);
+    fx.clipboard.text = "the user's";
+    fx.keyboard.targetBusy = true;
+    scan("QR-Code:A");
+    scan("QR-Code:B");
+    advance(kPasteLimitMs / 2);
+    EXPECT_EQ(fx.keyboard.clipboardAt, Texts{"A"});
+    EXPECT_EQ(fx.clipboard.text, "A") << "still there for the target";
+    fx.keyboard.targetBusy = false;
+    advance(1000);
+    EXPECT_EQ(fx.keyboard.clipboardAt, (Texts{"A", "B"}));
+    EXPECT_EQ(fx.keyboard.roundTrips, std::vector<WindowId>(2, fake::kTargetWindow));
+    EXPECT_EQ(fx.clipboard.text, "B") << "the copy of the last code";
+}
+
+TEST_F(TypingTest, TheClipboardIsPutBackAtTheLatestAtTheLimitAndTriedAgainWhileHeld) {
+    Options o;
+    o.typeMode = TypeMode::Paste;
+    running(o);
+    fx.clipboard.text = "the user's";
+    fx.keyboard.targetBusy = true;
+    scan("QR-Code:A");
+    advance(kPasteSettleMs + kPasteLimitMs - kHeldKeysRetryMs);
+    EXPECT_EQ(fx.clipboard.text, "A");
+    fx.clipboard.held = true;  // another program opens it just then
+    advance(1000);
+    EXPECT_EQ(fx.clipboard.text, "A");
+    fx.clipboard.held = false;
+    advance(kHeldKeysRetryMs);
+    EXPECT_EQ(fx.clipboard.text, "the user's");
+}
+
 TEST_F(TypingTest, PasteModePressesCtrlVThenPutsTheClipboardBack) {
     Options o;
     o.typeMode = TypeMode::Paste;
