@@ -1,20 +1,12 @@
 #include "app/MainForm.h"
 
 #include "app/HelpPanel.h"
-#include "engine/EngineLaunch.h"
-#include "engine/EngineMonitor.h"
-#include "engine/EngineRestart.h"
 #include "pipeline/ListActions.h"
-#include "pipeline/PictureReader.h"
-#include "settings/AutoStart.h"
-#include "settings/MorePanel.h"
-#include "settings/SettingsPanel.h"
+#include "settings/SettingConversions.h"
 
 namespace tolvira {
 
 namespace {
-
-constexpr uint32_t kLeftButtonUp = 0x202;
 
 void addWithChildren(std::vector<Control*>& all, Control& control) {
     all.push_back(&control);
@@ -31,16 +23,33 @@ constexpr int kLastLogRetryMs = 50;
 MainForm::MainForm(Services& services)
     : sys(services),
       settings(services.registry),
-      poll(*this, programFile("bar.dat")),
       log(services.files, programFile("data.txt")),
       history(services.files, programFile("history.csv")),
       typing(services.keyboard, services.clipboard, TypeKeys,
-             {.diagnostic = [this](const std::string& note) { delist.insertTop(note); },
-              .listed = [this](const std::string& line) { CodeList.insertTop(line); },
+             {.diagnostic = [this](auto& t) { note(t); },
+              .listed = [this](auto& line) { CodeList.insertTop(line); },
               // Where the user looks: the title, given back when nothing is held back.
-              .holding = [this](const std::string& why) {
-                  wt.setCaption(why.empty() ? titleText() : why);
-              }}) {
+              .holding = [this](auto& why) { wt.setCaption(why.empty() ? titleText() : why); }}),
+      delivery{Check1,
+               Check2,
+               o0,
+               o1,
+               o2,
+               options,
+               typing,
+               [this](auto& t) { note(t); },
+               [this](const ResultLine& line) { keep(CodeSource::Camera, line); }},
+      poll(
+          programFile("bar.dat"), services, settings, options, GetCode, bp, hs,
+          [this](auto& t) { note(t); }, [this](const ResultLine& line) { delivery.deliver(line); }),
+      pictures{services, ReadP, [this](auto& line) { keep(CodeSource::Picture, line); }},
+      launch{services, options, DelayLoad, CodeList, [this] { poll.engineLaunched(); }},
+      monitor{services.processes, services.windows, CheckIRMLoad, TCCam, restart, Check3, CodeList},
+      engineRestart{services.worker, services.processes, Trestart, restart, CodeList, monitor,
+                    launch},
+      autoStart{services.registry, services.env, Check4, [this](auto& text) { showMessage(text); }},
+      stored(storedSettings()),
+      panels{Fset, Fmore, restart, settings, stored, [this] { monitor.rearm(); }} {
     layOut();
     wireEvents();
 }
@@ -104,12 +113,36 @@ void MainForm::layOut() {
     }
 }
 
+StoredSettings MainForm::storedSettings() {
+    // The options first: each falls back alone, so none of them ends the load.
+    Options& o = options;
+    return {numberRow("rescan", o.rescanSeconds, kMaxRescanSeconds, trescan),
+            numberRow("keydelay", o.keyDelayMs, kMaxKeyDelayMs, tkeydelay),
+            typeModeRow("typemode", o.typeMode, {&m0, &m1, &m2}),
+            textRow("prefix", o.prefix, affixFromText, tprefix),
+            textRow("suffix", o.suffix, affixFromText, tsuffix),
+            textRow("camera", o.camera, cameraFromText, tcamera),
+            switchRow("beep", o.beep, Check5),
+            switchRow("history", o.history, Check6),
+            checkRow("c1", "1", Check1),
+            checkRow("c2", "0", Check2),
+            checkRow("c3", "0", Check3),
+            autoStartRow("c4", Check4, autoStart),
+            optionRow("o0", "1", o0),
+            optionRow("o1", "0", o1),
+            optionRow("o2", "0", o2)};
+}
+
 void MainForm::wireEvents() {
-    GetCode.onTick = [this] { poll.tick(); };
-    CheckIRMLoad.onTick = [this] { CheckIRMLoadTick(*this); };
-    DelayLoad.onTick = [this] { DelayLoadTick(*this); };
-    ReadP.onTick = [this] { ReadPTick(*this); };
-    Trestart.onTick = [this] { TrestartTick(*this); };
+    GetCode.onTick = [this] {
+        log.flush();
+        history.flush();
+        poll.tick();
+    };
+    CheckIRMLoad.onTick = [this] { monitor.CheckIRMLoadTick(); };
+    DelayLoad.onTick = [this] { launch.DelayLoadTick(); };
+    ReadP.onTick = [this] { pictures.tick(); };
+    Trestart.onTick = [this] { engineRestart.TrestartTick(); };
     TypeKeys.onTick = [this] { typing.tick(); };
 
     wt.onDoubleClick = [this] {
@@ -122,21 +155,29 @@ void MainForm::wireEvents() {
         // Stopping stops the keys too, not only the reading.
         if (!GetCode.enabled()) typing.dropAll();
     };
-    bset.onClick = [this] { OpenSettings(*this); };
-    bhelp.onClick = [this] { ToggleHelp(*this); };
+    bset.onClick = [this] { panels.OpenSettings(); };
+    bhelp.onClick = [this] { ToggleHelp(fhelp, poll); };
     bend.onClick = [this] { exitProgram(); };
-    CodeList.onDoubleClick = [this] { CodeListDoubleClick(*this); };
+    CodeList.onDoubleClick = [this] { CodeListDoubleClick(CodeList, sys.clipboard); };
 
     for (Control* c : {&fhelp, &Image1, static_cast<Control*>(&Label3)}) {
-        c->onClick = [this] { HideHelp(*this); };
+        c->onClick = [this] { fhelp.setVisible(false); };
     }
-    help.onClick = [this] { ShowTips(*this); };
+    help.onClick = [this] { showMessage(kTips); };
 
-    restart.onClick = [this] { RestartClick(*this); };
-    Check3.onClick = [this] { Check3Click(*this); };
-    Check4.onClick = [this] { Check4Click(*this); };
-    setok.onClick = [this] { SaveSettings(*this); };
-    WireMoreSettings(*this);
+    restart.onClick = [this] { engineRestart.RestartClick(); };
+    Check3.onClick = [this] { monitor.Check3Click(); };
+    Check4.onClick = [this] { autoStart.Check4Click(); };
+    setok.onClick = [this] { panels.SaveSettings(); };
+    more.onClick = [this] {
+        engineArguments_ = cameraEngineArguments(options);
+        panels.OpenMoreSettings();
+    };
+    // The camera and the beep are the engine's arguments: a change needs a new engine.
+    moreok.onClick = [this] {
+        panels.SaveMoreSettings();
+        if (cameraEngineArguments(options) != engineArguments_) engineRestart.RestartClick();
+    };
 }
 
 std::string MainForm::programFile(const std::string& name) const {
@@ -148,7 +189,9 @@ std::string MainForm::titleText() const {
            std::to_string(sys.env.versionMinor);
 }
 
-void MainForm::recordHistory(CodeSource source, const ResultLine& line) {
+void MainForm::keep(CodeSource source, const ResultLine& line) {
+    CodeList.insertTop(line.text);
+    log.record(line);
     if (options.history) history.record(sys.clock.localTime(), source, line);
 }
 
@@ -159,7 +202,7 @@ void MainForm::load() {
     }
     const bool hidden = sys.env.arguments == "RUN";
     if (hidden) sys.window.hide();
-    LoadSettings(*this);
+    loadSettings(settings, stored);
     history.takeKept();
     sys.window.setSize(kWindowWidth, kWindowHeight);
     sys.window.setColourKey(kColourKey);
@@ -184,8 +227,8 @@ void MainForm::taskbarCreated() {
     sys.tray.add();
 }
 
-void MainForm::trayNotification(uint32_t mouseMessage) {
-    if (mouseMessage == kLeftButtonUp) sys.window.restoreAndActivate();
+void MainForm::trayActivated() {
+    sys.window.restoreAndActivate();
 }
 
 void MainForm::bodyPressed() {
@@ -193,7 +236,7 @@ void MainForm::bodyPressed() {
 }
 
 void MainForm::listDrop(const std::vector<std::string>& files) {
-    CodeListDrop(*this, files);
+    pictures.drop(files);
 }
 
 void MainForm::resultFileChanged() {
@@ -209,7 +252,7 @@ void MainForm::showMessage(const std::string& text) {
 void MainForm::exitProgram() {
     typing.dropAll();
     sys.window.hide();
-    if (const WindowId video = findVideoWindow(sys)) {
+    if (const WindowId video = findVideoWindow(sys.windows, sys.processes)) {
         sys.windows.placeTopmost(video, false);
     }
     sys.tray.remove();

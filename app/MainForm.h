@@ -5,25 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "engine/EngineRestart.h"
 #include "pipeline/CodeLog.h"
+#include "pipeline/Delivery.h"
 #include "pipeline/HistoryLog.h"
-#include "pipeline/ResultLine.h"
+#include "pipeline/PictureReader.h"
 #include "pipeline/ResultPoll.h"
-#include "pipeline/TypingQueue.h"
-#include "platform/Controls.h"
 #include "platform/FormEvents.h"
-#include "platform/Services.h"
-#include "platform/Timer.h"
-#include "settings/Options.h"
-#include "settings/SettingsStore.h"
+#include "settings/SettingsPanel.h"
 
 namespace tolvira {
 
 inline constexpr int kWindowWidth = 3750;   // twips
 inline constexpr int kWindowHeight = 4280;  // twips
-// Where the help and settings panels open over the list (twips).
-inline constexpr int kPanelLeft = 120;
-inline constexpr int kPanelTop = 480;
 inline constexpr uint32_t kColourKey = 0x00585858;
 inline constexpr const char* kAppTitle = "Tolvira";
 
@@ -39,7 +33,7 @@ class MainForm final : public FormEvents {
     // Lets the session end, taking the tray icon away.
     void sessionEnding() override;
     void taskbarCreated() override;
-    void trayNotification(uint32_t mouseMessage) override;
+    void trayActivated() override;
     void bodyPressed() override;
     // A drop on CodeList.
     void listDrop(const std::vector<std::string>& files) override;
@@ -119,27 +113,34 @@ class MainForm final : public FormEvents {
     Timer Trestart{"Trestart", 1000, false};
     Timer TypeKeys{"TypeKeys", kHeldKeysRetryMs, false};  // the typing queue's pauses and retries
 
-    // The last line read from bar.dat, or the self-test line the help panel puts here.
-    ResultLine LastBar;
-
-    ResultPoll poll;
+    // The pieces, each built with what it uses; the form wires them to the controls.
     CodeLog log;
-    // Picture drops whose engine start is still with the worker.
-    int pendingDrops = 0;
     HistoryLog history;
     TypingQueue typing;
-
-    // An accepted code into history.csv, when the option asks for it.
-    void recordHistory(CodeSource source, const ResultLine& line);
+    Delivery delivery;
+    ResultPoll poll;
+    PictureReader pictures;
+    EngineLaunch launch;
+    EngineMonitor monitor;
+    EngineRestart engineRestart;
+    AutoStart autoStart;
+    // Every stored key, in the order they are loaded.
+    const StoredSettings stored;
+    SettingsPanels panels;
 
     // Every control, each panel before its children, and every timer, for a backend to mirror.
     std::vector<Control*> controls() const;
     std::vector<Timer*> timers();
 
+  private:
+    // The engine's arguments as the "更多设置" panel was opened.
+    std::vector<std::string> engineArguments_;
     // The result files, in the program folder.
     std::string programFile(const std::string& name) const;
-
-  private:
+    void note(const std::string& text) { delist.insertTop(text); }
+    // A code listed and logged, and into history.csv when the option asks for it.
+    void keep(CodeSource source, const ResultLine& line);
+    StoredSettings storedSettings();
     void exitProgram();
     // Records dropped now would be lost: the process is about to end.
     void writeWaitingRecords();

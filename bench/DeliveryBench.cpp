@@ -34,7 +34,7 @@ void BM_DeliverQrLine(benchmark::State& state) {
             delivered = 0;
             state.ResumeTiming();
         }
-        Deliver(*form, line);
+        form->delivery.deliver(line);
         ++delivered;
     }
 }

@@ -1,6 +1,5 @@
 #include "engine/EngineLaunch.h"
 
-#include "app/MainForm.h"
 #include "engine/ProcessCheck.h"
 
 namespace tolvira {
@@ -12,28 +11,24 @@ std::vector<std::string> cameraEngineArguments(const Options& options) {
     return args;
 }
 
-void launchCameraEngine(MainForm& form) {
-    Services& sys = form.sys;
+void EngineLaunch::launch(bool keepRunning) {
     const std::string folder = sys.env.programFolder;
-    const ChildSpec engine{inFolder(folder, "zbarcam.exe"), cameraEngineArguments(form.options),
+    const ChildSpec engine{inFolder(folder, "zbarcam.exe"), cameraEngineArguments(options),
                            inFolder(folder, "bar.dat")};
-    sys.worker.run(
-        [&files = sys.files, &children = sys.children, &form, folder, engine]() -> Worker::Done {
-            files.removeEverywhere(folder, "bar.dat");
-            if (!children.start(engine)) return nullptr;
-            // Only a new engine writing into a new file makes every line of it a new reading.
-            return [&form] { form.poll.engineLaunched(); };
-        });
+    sys.worker.run([&sys = sys, this, keepRunning, folder, engine]() -> Worker::Done {
+        if (keepRunning && IsProcessRunning(sys.processes, "zbarcam.exe")) return nullptr;
+        sys.files.removeEverywhere(folder, "bar.dat");
+        if (!sys.children.start(engine)) return nullptr;
+        // Only a new engine writing into a new file makes every line of it a new reading.
+        return [this] { launched(); };
+    });
 }
 
-void DelayLoadTick(MainForm& form) {
-    // Off before the messages are let through, so the 1 ms timer can't run this twice.
-    form.DelayLoad.setEnabled(false);
-    form.sys.lifecycle.processPendingMessages();
+void EngineLaunch::DelayLoadTick() {
+    DelayLoad.setEnabled(false);
+    CodeList.insertTop("[正在加载图像识别模块]");
     // An engine left running by an earlier run is kept: one engine, one writer of bar.dat.
-    const bool running = IsProcessRunning(form.sys.processes, "zbarcam.exe");
-    form.CodeList.insertTop("[正在加载图像识别模块]");
-    if (!running) launchCameraEngine(form);
+    launch(true);
 }
 
 }  // namespace tolvira

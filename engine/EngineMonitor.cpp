@@ -5,7 +5,6 @@
 #include <system_error>
 #include <vector>
 
-#include "app/MainForm.h"
 #include "engine/ProcessCheck.h"
 
 namespace tolvira {
@@ -18,6 +17,7 @@ constexpr const char* kNotRunning = "图像识别模块未运行";
 constexpr const char* kRunning = "图像识别模块已运行";
 constexpr const char* kLoaded = "[图像识别模块加载成功]";
 constexpr const char* kAnnounced = "1";
+constexpr const char* kNotReinitialised = "图像识别模块无法重新初始化";
 
 // The flag is taken by its numeric value, so only a text reading as 1 means announced.
 bool loadAnnounced(const std::string& tag) {
@@ -26,10 +26,6 @@ bool loadAnnounced(const std::string& tag) {
     double value = 0;
     const auto read = std::from_chars(tag.data() + start, tag.data() + tag.size(), value);
     return read.ec == std::errc() && value == 1;
-}
-
-void placeVideoWindow(MainForm& form, WindowId video) {
-    form.sys.windows.placeTopmost(video, form.Check3.checked());
 }
 
 }  // namespace
@@ -50,40 +46,52 @@ WindowId findVideoWindow(OtherWindows& windows, Processes& processes) {
     return 0;
 }
 
-WindowId findVideoWindow(Services& sys) {
-    return findVideoWindow(sys.windows, sys.processes);
+int EngineState(Processes& processes, OtherWindows& windows) {
+    if (!IsProcessRunning(processes, kCameraEngine)) return 0;
+    return findVideoWindow(windows, processes) == 0 ? 1 : 2;
 }
 
-int EngineState(Services& sys) {
-    if (!IsProcessRunning(sys.processes, kCameraEngine)) return 0;
-    return findVideoWindow(sys) == 0 ? 1 : 2;
-}
-
-void CheckIRMLoadTick(MainForm& form) {
-    const int state = EngineState(form.sys);
+void EngineMonitor::CheckIRMLoadTick() {
+    const int state = EngineState(processes, windows);
     if (state == 0) {
-        form.TCCam.setCaption(kNotRunning);
-        form.restart.setEnabled(true);
+        TCCam.setCaption(kNotRunning);
+        restart.setEnabled(true);
         return;
     }
-    form.TCCam.setCaption(kRunning);
+    TCCam.setCaption(kRunning);
     if (state == 1) return;
 
     // Looked up afresh: the window may have closed since the state was taken.
-    if (const WindowId video = findVideoWindow(form.sys)) {
-        form.sys.windows.removeCloseCommand(video);
-        placeVideoWindow(form, video);
+    if (const WindowId video = findVideoWindow(windows, processes)) {
+        windows.removeCloseCommand(video);
+        windows.placeTopmost(video, Check3.checked());
     }
-    form.restart.setEnabled(true);
-    if (!loadAnnounced(form.CheckIRMLoad.tag())) {
-        form.CodeList.insertTop(kLoaded);
-        form.CheckIRMLoad.setTag(kAnnounced);
+    restart.setEnabled(true);
+    if (!loadAnnounced(CheckIRMLoad.tag())) {
+        CodeList.insertTop(kLoaded);
+        CheckIRMLoad.setTag(kAnnounced);
     }
-    form.CheckIRMLoad.setEnabled(false);
+    CheckIRMLoad.setEnabled(false);
 }
 
-void Check3Click(MainForm& form) {
-    if (const WindowId video = findVideoWindow(form.sys)) placeVideoWindow(form, video);
+void EngineMonitor::Check3Click() {
+    if (const WindowId video = findVideoWindow(windows, processes))
+        windows.placeTopmost(video, Check3.checked());
+}
+
+void EngineMonitor::engineEnding() {
+    announcedBeforeEnding = CheckIRMLoad.tag();
+    CheckIRMLoad.setTag("0");
+}
+
+// A relaunch would delete the file the surviving engine still writes into, so that engine and
+// its file are kept.
+void EngineMonitor::engineSurvived() {
+    CheckIRMLoad.setTag(announcedBeforeEnding);
+    // Stopped, so its next tick doesn't hide the news; opening the panel re-arms it.
+    CheckIRMLoad.setEnabled(false);
+    TCCam.setCaption(kNotReinitialised);
+    restart.setEnabled(true);
 }
 
 }  // namespace tolvira

@@ -1,19 +1,36 @@
 #pragma once
 // Watching the camera engine and its video window "ZBar".
+#include <string>
+
+#include "platform/Controls.h"
 #include "platform/Services.h"
+#include "platform/Timer.h"
 
 namespace tolvira {
 
-class MainForm;
-
 // 0: the engine does not run; 1: it runs without its video window; 2: the window exists.
-int EngineState(Services& sys);
+int EngineState(Processes& processes, OtherWindows& windows);
 
 // The camera engine's own video window; a "ZBar" window of another program never counts.
 WindowId findVideoWindow(OtherWindows& windows, Processes& processes);
-WindowId findVideoWindow(Services& sys);
 
-void CheckIRMLoadTick(MainForm& form);
-void Check3Click(MainForm& form);
+struct EngineMonitor {
+    Processes& processes;
+    OtherWindows& windows;
+    Timer& CheckIRMLoad;  // its tag is the "announced" flag
+    Label& TCCam;         // the engine status line
+    Label& restart;
+    const CheckBox& Check3;  // shows the video window
+    ListBox& CodeList;
+    std::string announcedBeforeEnding = {};
+
+    void CheckIRMLoadTick();
+    void Check3Click();
+    void rearm() { CheckIRMLoad.setEnabled(true); }
+    // The engine is being ended: a new engine's window is to be announced again.
+    void engineEnding();
+    // The ended engine survived: the announcement is as it was, and the user is told.
+    void engineSurvived();
+};
 
 }  // namespace tolvira

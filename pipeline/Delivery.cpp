@@ -4,53 +4,40 @@
 #include <string>
 #include <string_view>
 
-#include "app/MainForm.h"
-#include "pipeline/AutoInput.h"
-#include "pipeline/TypingQueue.h"
-
 namespace tolvira {
 
 namespace {
-
 constexpr const char* kTooLongNote = "条码超过8KB，未输入";
+}  // namespace
 
-void queueTyping(MainForm& form, std::string_view code, Suffix suffix) {
+void Delivery::queueTyping(std::string_view code, Suffix suffix) {
     if (code.size() > kMaxTypedCodeBytes) {
-        form.delist.insertTop(kTooLongNote);
+        note(kTooLongNote);
         return;
     }
-    const Options& options = form.options;
     const std::string text = options.prefix + std::string(code) + options.suffix;
-    form.typing.add(typingSteps(text, suffix, options));
+    typing.add(typingSteps(text, suffix, options));
 }
 
 // A line without a colon has no code text: nothing is typed, but the delist entries are made.
 // The code is typed in its turn, after the codes still waiting; listing and logging don't wait.
-void typeCode(MainForm& form, std::optional<std::string_view> code) {
-    form.delist.insertTop("自动输入>OK");
-    if (form.o0.selected()) {
-        if (code) queueTyping(form, *code, Suffix::None);
-        form.delist.insertTop("自动输入模式1>OK");
+void Delivery::typeCode(std::optional<std::string_view> code) {
+    note("自动输入>OK");
+    if (o0.selected()) {
+        if (code) queueTyping(*code, Suffix::None);
+        note("自动输入模式1>OK");
     }
-    if (form.o1.selected() && code) queueTyping(form, *code, Suffix::Enter);
-    if (form.o2.selected() && code) queueTyping(form, *code, Suffix::Tab);
+    if (o1.selected() && code) queueTyping(*code, Suffix::Enter);
+    if (o2.selected() && code) queueTyping(*code, Suffix::Tab);
 }
 
-// A line without a colon leaves the clipboard cleared. The queue makes the copy, so that it
-// never comes between a paste and the target's reading of it.
-void copyCode(MainForm& form, std::optional<std::string_view> code) {
-    form.typing.copy(code ? std::optional<std::string>(*code) : std::nullopt);
-}
-
-}  // namespace
-
-void Deliver(MainForm& form, const ResultLine& line) {
+void Delivery::deliver(const ResultLine& line) {
     const std::optional<std::string_view> code = codeTextOf(line.text);
-    if (form.Check1.checked()) typeCode(form, code);
-    if (form.Check2.checked()) copyCode(form, code);
-    form.CodeList.insertTop(line.text);
-    form.log.record(line);
-    form.recordHistory(CodeSource::Camera, line);
+    if (Check1.checked()) typeCode(code);
+    // A line without a colon leaves the clipboard cleared. The queue makes the copy, so that it
+    // never comes between a paste and the target's reading of it.
+    if (Check2.checked()) typing.copy(code ? std::optional<std::string>(*code) : std::nullopt);
+    keep(line);
 }
 
 }  // namespace tolvira

@@ -2,16 +2,15 @@
 
 #include <string>
 
-#include "app/MainForm.h"
+#include "pipeline/ResultLine.h"
 
 namespace tolvira {
 
-void CodeListDoubleClick(MainForm& form) {
-    const std::string* entry = form.CodeList.selectedText();
+void CodeListDoubleClick(const ListBox& CodeList, Clipboard& clipboard) {
+    const std::string* entry = CodeList.selectedText();
     if (!entry) return;
     const auto code = codeTextOf(*entry);
     if (!code) return;
-    Clipboard& clipboard = form.sys.clipboard;
     if (!clipboard.clear()) return;
     clipboard.setText(std::string(*code));
 }

@@ -1,9 +1,10 @@
 #pragma once
+#include "platform/Controls.h"
+#include "platform/Services.h"
+
 namespace tolvira {
 
-class MainForm;
-
 // A double-click on CodeList copies the selected entry's code text.
-void CodeListDoubleClick(MainForm& form);
+void CodeListDoubleClick(const ListBox& CodeList, Clipboard& clipboard);
 
 }  // namespace tolvira

@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include "app/MainForm.h"
 #include "engine/ProcessCheck.h"
 
 namespace tolvira {
@@ -30,40 +29,34 @@ std::optional<Bytes> firstLine(Files& files, const std::string& path) {
 
 }  // namespace
 
-void CodeListDrop(MainForm& form, const std::vector<std::string>& files) {
+void PictureReader::drop(const std::vector<std::string>& files) {
     // Dragged text starts nothing and arms nothing, so an old result is never taken twice.
     if (files.empty()) return;
-    Services& sys = form.sys;
     const std::string folder = sys.env.programFolder;
     const std::string picture = files.front();
     // Until this drop's engine has started, bar2.dat may still hold an earlier result.
-    ++form.pendingDrops;
-    sys.worker.run([&processes = sys.processes, &disk = sys.files, &children = sys.children, &form,
+    ++pendingDrops;
+    sys.worker.run([&processes = sys.processes, &disk = sys.files, &children = sys.children, this,
                     folder, picture] {
         // An earlier run still decoding is ended, so only this picture's result is taken.
         processes.endAll(kImageEngine);
         disk.removeEverywhere(folder, kResultName);
         children.start(
             {imageEngine(disk, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)});
-        return [&form] {
-            if (--form.pendingDrops == 0) form.ReadP.setEnabled(true);
+        return [this] {
+            if (--pendingDrops == 0) ReadP.setEnabled(true);
         };
     });
 }
 
-void ReadPTick(MainForm& form) {
-    Services& sys = form.sys;
-    if (form.pendingDrops > 0 || IsProcessRunning(sys.processes, kImageEngine)) return;
-    if (const auto bytes = firstLine(sys.files, form.programFile(kResultName))) {
+void PictureReader::tick() {
+    if (pendingDrops > 0 || IsProcessRunning(sys.processes, kImageEngine)) return;
+    if (const auto bytes = firstLine(sys.files, inFolder(sys.env.programFolder, kResultName))) {
         const ResultLine line = ResultLine::fromBytes(*bytes, sys.codec);
         // Listed and logged only: a picture's code is not typed, copied or compared.
-        if (!line.text.empty()) {
-            form.CodeList.insertTop(line.text);
-            form.log.record(line);
-            form.recordHistory(CodeSource::Picture, line);
-        }
+        if (!line.text.empty()) keep(line);
     }
-    form.ReadP.setEnabled(false);
+    ReadP.setEnabled(false);
 }
 
 }  // namespace tolvira

@@ -1,6 +1,7 @@
 #pragma once
 // One line of engine output: a symbology name, a colon, then the code text. The text is
 // decoded for display and comparison; the bytes are kept as read for the log.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ struct ResultLine {
 
 // Everything after the first colon, later colons included; nothing for a line without one.
 std::optional<std::string_view> codeTextOf(std::string_view line);
+
+// A diagnostic note for the hidden list delist.
+using Note = std::function<void(const std::string&)>;
 
 // The line with every CR and LF removed.
 std::string withoutLineBreaks(std::string_view line);

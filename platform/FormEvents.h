@@ -1,7 +1,6 @@
 #pragma once
 // What happens to the window as a whole, as a backend reports it to the form. The controls and
 // timers report their own events.
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,8 +16,8 @@ class FormEvents {
     virtual void sessionEnding() = 0;
     // Explorer was restarted and forgot the tray icon.
     virtual void taskbarCreated() = 0;
-    // A notification from the tray icon, with the mouse message that happened over it.
-    virtual void trayNotification(uint32_t mouseMessage) = 0;
+    // The user clicked the tray icon to bring the window back.
+    virtual void trayActivated() = 0;
     // A mouse button pressed on the window's body or title and moved with it held.
     virtual void bodyPressed() = 0;
     // Something was dropped on the drop list; files is empty when the drop held no file list.

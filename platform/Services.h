@@ -245,8 +245,6 @@ class Lifecycle {
     virtual bool claimSingleInstance() = 0;
     // Ends the process at once; no further event runs.
     virtual void quit() = 0;
-    // Lets pending window messages be handled once.
-    virtual void processPendingMessages() = 0;
     // Holds the thread for ms, handling nothing: only for the last moments before quit().
     virtual void pause(int ms) = 0;
 };

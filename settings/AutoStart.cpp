@@ -1,7 +1,5 @@
 #include "settings/AutoStart.h"
 
-#include "app/MainForm.h"
-
 namespace tolvira {
 
 namespace {
@@ -19,25 +17,23 @@ std::string runValueData(const Environment& env) {
     return (needsQuotes ? "\"" + exe + "\"" : exe) + " RUN";
 }
 
-void LoadAutoStart(MainForm& form) {
-    const RegistryValue value =
-        form.sys.registry.get(Hive::LocalMachine, kRunKey, form.sys.env.exeName);
+void AutoStart::LoadAutoStart() {
+    const RegistryValue value = registry.get(Hive::LocalMachine, kRunKey, env.exeName);
     // Other tools write the Run value as an expandable string too.
     const bool isString = value.status == RegistryValue::Status::Text ||
                           value.status == RegistryValue::Status::OtherText;
     const bool present = isString && !value.text.empty();
     // Mirrors the Run value only: the click's write or delete must not follow.
-    form.Check4.setValueWithoutEvent(present ? 1 : 0);
+    Check4.setValueWithoutEvent(present ? 1 : 0);
 }
 
-void Check4Click(MainForm& form) {
-    Registry& registry = form.sys.registry;
-    const std::string& name = form.sys.env.exeName;
-    const bool done = form.Check4.checked() ? registry.set(Hive::LocalMachine, kRunKey, name,
-                                                           runValueData(form.sys.env))
-                                            : registry.remove(Hive::LocalMachine, kRunKey, name);
+void AutoStart::Check4Click() {
+    const std::string& name = env.exeName;
+    const bool done = Check4.checked()
+                          ? registry.set(Hive::LocalMachine, kRunKey, name, runValueData(env))
+                          : registry.remove(Hive::LocalMachine, kRunKey, name);
     // The box keeps the user's state either way.
-    if (!done) form.showMessage(kAutoStartFailed);
+    if (!done) tell(kAutoStartFailed);
 }
 
 }  // namespace tolvira

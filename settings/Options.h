@@ -1,12 +1,7 @@
 #pragma once
-// The scan-control options of the "更多设置" panel, as one value: read from the store at
-// start-up, written by that panel's "确定". Each stored text that can't be taken falls back to
-// that key's default alone; the defaults are the program's behaviour without these options.
-#include <optional>
+// The scan-control options of the "更多设置" panel, as one value. The defaults are the program's
+// behaviour without these options.
 #include <string>
-#include <string_view>
-
-#include "settings/SettingsStore.h"
 
 namespace tolvira {
 
@@ -27,16 +22,5 @@ struct Options {
     bool history = true;
     bool operator==(const Options&) const = default;
 };
-
-// Conversions of one stored text each; nothing when the text is not a valid value.
-std::optional<int> wholeNumberIn(std::string_view text, int low, int high);
-std::optional<TypeMode> typeModeFromText(std::string_view text);
-std::optional<std::string> affixFromText(std::string_view text);
-std::optional<std::string> cameraFromText(std::string_view text);
-std::optional<bool> switchFromText(std::string_view text);
-
-Options loadOptions(const SettingsStore& store);
-// Writes all eight keys; false when any write was refused.
-bool saveOptions(SettingsStore& store, const Options& options);
 
 }  // namespace tolvira

@@ -1,11 +1,29 @@
 #pragma once
-// The options: loaded into the settings panel at start-up, saved by its "确定" button.
+// The settings panel and the "更多设置" panel opened from it in its place. A change on either is
+// in force at once; each "确定" writes the panel's keys. The camera and the beep are engine
+// arguments: the form re-initialises the engine when "确定" changed them.
+#include <functional>
+
+#include "settings/StoredSettings.h"
+
 namespace tolvira {
 
-class MainForm;
+// Where the help and settings panels open over the list (twips).
+inline constexpr int kPanelLeft = 120;
+inline constexpr int kPanelTop = 480;
 
-void LoadSettings(MainForm& form);
-void OpenSettings(MainForm& form);  // bset
-void SaveSettings(MainForm& form);  // setok
+struct SettingsPanels {
+    Control& Fset;
+    Control& Fmore;
+    Label& restart;  // the initialise link
+    SettingsStore& store;
+    const StoredSettings& rows;
+    std::function<void()> rearmMonitor;  // sets the engine watch going
+
+    void OpenSettings();      // bset
+    void SaveSettings();      // setok
+    void OpenMoreSettings();  // more
+    void SaveMoreSettings();  // moreok
+};
 
 }  // namespace tolvira

@@ -33,10 +33,6 @@ TEST(RunValueDataTest, PathWithBlanksIsQuoted) {
 
 class AutoStartTest : public FormTest {
   protected:
-    std::string runPath() const {
-        return fake::FakeRegistry::path(Hive::LocalMachine, kRunKey, fx.services.env.exeName);
-    }
-    void storeRunValue(RegistryValue value) { fx.registry.values[runPath()] = std::move(value); }
     const RegistryValue* runValue() const {
         const auto it = fx.registry.values.find(runPath());
         return it == fx.registry.values.end() ? nullptr : &it->second;
@@ -66,7 +62,7 @@ TEST_F(AutoStartTest, EmptyDataOtherTypeOrFailedReadStartUnchecked) {
         fake::FakePlatform other;
         other.registry.values[runPath()] = value;
         MainForm f(other.services);
-        LoadAutoStart(f);
+        f.autoStart.LoadAutoStart();
         EXPECT_FALSE(f.Check4.checked()) << static_cast<int>(value.status);
     }
 }

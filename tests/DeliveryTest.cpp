@@ -11,21 +11,10 @@ namespace {
 using Texts = std::vector<std::string>;
 constexpr const char* kTyped = "自动输入>OK";
 constexpr const char* kTypedMode1 = "自动输入模式1>OK";
-constexpr const char* kLoading = "[正在加载图像识别模块]";
 
 class DeliveryTest : public FormTest {
   protected:
     // Started with the stored options (none: the first-run ones) and a fresh, empty bar.dat.
-    MainForm& running() {
-        MainForm& f = started();
-        advance(1);
-        return f;
-    }
-    // The camera engine writes a line, and the next poll tick takes it.
-    void scan(const Bytes& line) {
-        fx.files.write(kBarDat, line + "\r\n");
-        advance(100);
-    }
     Texts typed() const { return describeBatches(fx.keyboard.batches); }
     Texts codes() {
         Texts out;
@@ -121,7 +110,7 @@ TEST_F(DeliveryTest, EmptyCodeTextSendsOnlyTheSuffixAndLogsABareLineEnd) {
 
     for (OptionButton* option : {&f.o1, &f.o2}) {
         option->setSelected(true);
-        Deliver(f, ResultLine::fromText("Code-128:"));
+        f.delivery.deliver(ResultLine::fromText("Code-128:"));
     }
     EXPECT_EQ(typed(), (Texts{"<Enter>", "<Tab>"}));
     EXPECT_EQ(log(), "\r\n\r\n\r\n");
@@ -140,7 +129,8 @@ TEST_F(DeliveryTest, LineWithoutColonIsListedClearsTheClipboardAndCreatesAnEmpty
     EXPECT_EQ(log(), "");
 
     f.o2.setSelected(true);
-    Deliver(f, ResultLine::fromText("全角\xEF\xBC\x9A冒号"));  // a full-width colon is no colon
+    f.delivery.deliver(
+        ResultLine::fromText("全角\xEF\xBC\x9A冒号"));  // a full-width colon is no colon
     EXPECT_TRUE(fx.keyboard.batches.empty());
     EXPECT_EQ(log(), "");
 }
@@ -222,16 +212,16 @@ TEST_F(DeliveryTest, LockedLogIsWrittenBeforeTheNextRecord) {
     MainForm& f = running();
     fx.files.put(kDataTxt, "");
     fx.files.files[kDataTxt].locked = true;
-    Deliver(f, ResultLine::fromText("QR-Code:a"));
-    Deliver(f, ResultLine::fromText("QR-Code:b"));
+    f.delivery.deliver(ResultLine::fromText("QR-Code:a"));
+    f.delivery.deliver(ResultLine::fromText("QR-Code:b"));
     fx.files.files[kDataTxt].locked = false;
-    Deliver(f, ResultLine::fromText("QR-Code:c"));
+    f.delivery.deliver(ResultLine::fromText("QR-Code:c"));
     EXPECT_EQ(log(), "a\r\nb\r\nc\r\n");
 
     fx.files.files[kDataTxt].locked = true;
-    Deliver(f, ResultLine::fromText("QR-Code:d"));
+    f.delivery.deliver(ResultLine::fromText("QR-Code:d"));
     fx.files.files[kDataTxt].locked = false;
-    Deliver(f, ResultLine::fromText("no colon"));
+    f.delivery.deliver(ResultLine::fromText("no colon"));
     EXPECT_EQ(log(), "a\r\nb\r\nc\r\nd\r\n") << "opening the log for a line without code";
 }
 

@@ -7,8 +7,6 @@
 namespace tolvira::test {
 namespace {
 
-using Items = std::vector<std::string>;
-constexpr const char* kLoading = "[正在加载图像识别模块]";
 constexpr const char* kLoaded = "[图像识别模块加载成功]";
 constexpr const char* kNotRunning = "图像识别模块未运行";
 constexpr const char* kRunning = "图像识别模块已运行";
@@ -16,11 +14,6 @@ constexpr const char* kRunning = "图像识别模块已运行";
 class EngineMonitorTest : public FormTest {
   protected:
     // Starts the program; the engine is launched 1 ms later and has no window yet.
-    MainForm& running() {
-        MainForm& f = started();
-        advance(1);
-        return f;
-    }
     WindowId openVideoWindow() { return fx.windows.open("ZBar", "zbarcam.exe"); }
     const fake::FakeOtherWindows::Window& window(WindowId id) { return fx.windows.windows.at(id); }
     void openSettingsPanel() { form().bset.click(); }

@@ -8,8 +8,6 @@
 namespace tolvira::test {
 namespace {
 
-using Items = std::vector<std::string>;
-constexpr const char* kLoading = "[正在加载图像识别模块]";
 constexpr const char* kLoaded = "[图像识别模块加载成功]";
 constexpr const char* kReinit = "[图像识别模块初始化]";
 constexpr const char* kNotRunning = "图像识别模块未运行";
@@ -18,11 +16,6 @@ constexpr const char* kNotReinitialised = "图像识别模块无法重新初始�
 
 class EngineRestartTest : public FormTest {
   protected:
-    MainForm& running() {
-        MainForm& f = started();
-        advance(1);
-        return f;
-    }
     int engines() const {
         return static_cast<int>(std::count_if(
             fx.processes.processes.begin(), fx.processes.processes.end(),

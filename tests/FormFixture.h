@@ -1,16 +1,26 @@
 #pragma once
-// A MainForm over the fake backend, its timers on the virtual clock.
+// A MainForm over the fake backend, its timers on the virtual clock, and the helpers the form's
+// tests share.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/MainForm.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace tolvira::test {
 
+using Items = std::vector<std::string>;
+
 inline constexpr const char* kBarDat = "C:\\Scan\\bar.dat";
 inline constexpr const char* kDataTxt = "C:\\Scan\\data.txt";
+inline constexpr const char* kLoading = "[正在加载图像识别模块]";
+
+inline std::string settingPath(const std::string& key) {
+    return fake::FakeRegistry::path(Hive::CurrentUser, kSettingsKey, key);
+}
 
 class FormTest : public ::testing::Test {
   protected:
@@ -26,15 +36,41 @@ class FormTest : public ::testing::Test {
         form().load();
         return *form_;
     }
+    // Started, with the camera engine's launch made.
+    MainForm& running() {
+        MainForm& f = started();
+        advance(1);
+        return f;
+    }
     void advance(int64_t ms) { fx.clock.advance(ms); }
-    std::string oldBar() const {
-        const auto it = fx.registry.values.find(
-            fake::FakeRegistry::path(Hive::CurrentUser, kSettingsKey, "OldBar"));
+    // The camera engine writes a line, and the next poll tick takes it.
+    void scan(const Bytes& line) {
+        fx.files.write(kBarDat, line + "\r\n");
+        advance(100 - fx.clock.now() % 100);
+    }
+
+    // The program's stored settings.
+    void store(const std::string& key, const std::string& text) {
+        fx.registry.values[settingPath(key)] = {RegistryValue::Status::Text, text};
+    }
+    std::string stored(const std::string& key) const {
+        const auto it = fx.registry.values.find(settingPath(key));
         return it == fx.registry.values.end() ? std::string("<absent>") : it->second.text;
     }
-    void setOldBar(const std::string& text) {
-        fx.registry.set(Hive::CurrentUser, kSettingsKey, "OldBar", text);
+    std::string oldBar() const { return stored("OldBar"); }
+    void setOldBar(const std::string& text) { store("OldBar", text); }
+    // The options as the next start would load them.
+    Options storedOptions() {
+        MainForm next(fx.services);
+        loadSettings(next.settings, next.stored);
+        return next.options;
     }
+
+    // The Run value that starts the program at log-on.
+    std::string runPath() const {
+        return fake::FakeRegistry::path(Hive::LocalMachine, kRunKey, fx.services.env.exeName);
+    }
+    void storeRunValue(RegistryValue value) { fx.registry.values[runPath()] = std::move(value); }
 
     fake::FakePlatform fx;
 

@@ -5,19 +5,12 @@
 namespace tolvira::test {
 namespace {
 
-using Items = std::vector<std::string>;
-constexpr const char* kLoading = "[正在加载图像识别模块]";
 constexpr const char* kSelfTest = "[Tolvria]:TEST";
 constexpr const char* kWelcome = "QR-Code:Welcome to the Vantrel";
 
 class HelpPanelTest : public FormTest {
   protected:
     // Started, with the engine launched and its bar.dat made afresh, still empty.
-    MainForm& running() {
-        MainForm& f = started();
-        advance(1);
-        return f;
-    }
     void engineWrites(const std::string& line) { fx.files.write(kBarDat, line + "\r\n"); }
     void expectNothingDeliveredSince(const Items& listed) {
         EXPECT_EQ(form().CodeList.items(), listed);
@@ -36,7 +29,7 @@ TEST_F(HelpPanelTest, FirstClickOpensThePanelInPlaceWithoutSuccessSecondClosesIt
     EXPECT_TRUE(f.Label3.visible());
     EXPECT_TRUE(f.help.visible());
     EXPECT_FALSE(f.hs.visible());
-    EXPECT_EQ(f.LastBar, ResultLine::fromText(kSelfTest));
+    EXPECT_EQ(f.poll.LastBar(), ResultLine::fromText(kSelfTest));
     f.bhelp.click();
     EXPECT_FALSE(f.fhelp.visible());
     EXPECT_EQ(f.fhelp.bounds().left, 120);
@@ -65,7 +58,7 @@ TEST_F(HelpPanelTest, OpeningWhileBarDatHoldsLinesLeavesOldBarAlone) {
     f.bhelp.click();
     advance(100);
     EXPECT_EQ(oldBar(), "QR-Code:abc");
-    EXPECT_EQ(f.LastBar.text, "QR-Code:abc");
+    EXPECT_EQ(f.poll.LastBar().text, "QR-Code:abc");
     EXPECT_EQ(f.CodeList.items(), (Items{"QR-Code:abc", kLoading}));
 }
 
@@ -121,11 +114,11 @@ TEST_F(HelpPanelTest, PausedPollKeepsTheSelfTestLineUntilResumed) {
     f.bp.click();
     f.bhelp.click();
     advance(2000);
-    EXPECT_EQ(f.LastBar.text, kSelfTest);
+    EXPECT_EQ(f.poll.LastBar().text, kSelfTest);
     EXPECT_EQ(oldBar(), "QR-Code:abc");
     f.bp.click();
     advance(100);
-    EXPECT_EQ(f.LastBar.text, "QR-Code:abc");
+    EXPECT_EQ(f.poll.LastBar().text, "QR-Code:abc");
     EXPECT_EQ(oldBar(), "QR-Code:abc");
 }
 

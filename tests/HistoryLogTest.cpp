@@ -38,15 +38,6 @@ TEST(CsvFieldTest, TimeStampHasMillisecondsAndLeadingZeros) {
 
 class HistoryTest : public FormTest {
   protected:
-    MainForm& running() {
-        MainForm& f = started();
-        advance(1);
-        return f;
-    }
-    void scan(const Bytes& line) {
-        fx.files.write(kBarDat, line + "\r\n");
-        advance(100 - fx.clock.now() % 100);
-    }
     std::string history() const {
         const Bytes* data = fx.files.contents(kHistory);
         return data ? *data : "<missing>";

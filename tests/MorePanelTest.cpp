@@ -11,15 +11,6 @@ namespace {
 
 class MorePanelTest : public FormTest {
   protected:
-    void store(const std::string& key, const std::string& text) {
-        fx.registry.values[fake::FakeRegistry::path(Hive::CurrentUser, kSettingsKey, key)] = {
-            RegistryValue::Status::Text, text};
-    }
-    std::string stored(const std::string& key) const {
-        const auto it =
-            fx.registry.values.find(fake::FakeRegistry::path(Hive::CurrentUser, kSettingsKey, key));
-        return it == fx.registry.values.end() ? "<absent>" : it->second.text;
-    }
     MainForm& opened() {
         MainForm& f = started();
         f.bset.click();
@@ -128,7 +119,7 @@ TEST_F(MorePanelTest, OkWritesAllEightKeysAndReturnsToTheSettingsPanel) {
     EXPECT_EQ(stored("beep"), "1");
     EXPECT_EQ(stored("history"), "1");
     EXPECT_EQ(stored("c1"), "<absent>") << "the settings panel's keys wait for its own 确定";
-    EXPECT_EQ(loadOptions(f.settings), f.options) << "loads back the same at the next start";
+    EXPECT_EQ(storedOptions(), f.options) << "loads back the same at the next start";
 }
 
 TEST_F(MorePanelTest, TheSettingsLabelBringsTheSettingsPanelBack) {

@@ -1,4 +1,4 @@
-#include "settings/Options.h"
+#include "settings/SettingConversions.h"
 
 #include <gtest/gtest.h>
 
@@ -14,20 +14,15 @@ using Args = std::vector<std::string>;
 
 class OptionsTest : public FormTest {
   protected:
-    void store(const std::string& key, const std::string& text) {
-        fx.registry.values[fake::FakeRegistry::path(Hive::CurrentUser, kSettingsKey, key)] = {
-            RegistryValue::Status::Text, text};
+    // Written as the "更多设置" panel's 确定 writes them.
+    void save(const Options& o) {
+        form().options = o;
+        saveSettings(form().settings, form().stored, form().Fmore);
     }
-    std::string stored(const std::string& key) const {
-        const auto it =
-            fx.registry.values.find(fake::FakeRegistry::path(Hive::CurrentUser, kSettingsKey, key));
-        return it == fx.registry.values.end() ? "<absent>" : it->second.text;
-    }
-    Options loaded() { return loadOptions(SettingsStore(fx.registry)); }
 };
 
 TEST_F(OptionsTest, AbsentKeysGiveTodaysBehaviour) {
-    const Options o = loaded();
+    const Options o = storedOptions();
     EXPECT_EQ(o, Options{});
     EXPECT_EQ(o.rescanSeconds, 0);
     EXPECT_EQ(o.keyDelayMs, 0);
@@ -49,7 +44,7 @@ TEST_F(OptionsTest, StoredValuesAreTakenAtTheEdgesOfTheirRanges) {
     store("camera", "9");
     store("beep", "0");
     store("history", "0");
-    const Options o = loaded();
+    const Options o = storedOptions();
     EXPECT_EQ(o.rescanSeconds, 3600);
     EXPECT_EQ(o.keyDelayMs, 1000);
     EXPECT_EQ(o.typeMode, TypeMode::Paste);
@@ -76,7 +71,7 @@ TEST_F(OptionsTest, EachBadValueFallsBackAloneAndTheOthersStillLoad) {
         store("beep", "0");
         store("history", "0");
         store(key, text);
-        const Options o = loaded();
+        const Options o = storedOptions();
         const std::string k = key;
         EXPECT_EQ(o.rescanSeconds, k == "rescan" ? 0 : 7) << key << "=" << text;
         EXPECT_EQ(o.keyDelayMs, k == "keydelay" ? 0 : 20) << key << "=" << text;
@@ -93,7 +88,7 @@ TEST_F(OptionsTest, AffixesLongerThan64CharactersFallBackCountingCharactersNotBy
     for (int i = 0; i < 64; ++i) chinese += "码";
     store("prefix", chinese);
     store("suffix", std::string(65, 's'));
-    const Options o = loaded();
+    const Options o = storedOptions();
     EXPECT_EQ(o.prefix, chinese) << "64 characters of three bytes each";
     EXPECT_EQ(o.suffix, "");
 }
@@ -102,10 +97,10 @@ TEST_F(OptionsTest, ValuesOfAnotherTypeOrAFailedReadFallBackAndStartUpGoesOn) {
     fx.registry.values[fake::FakeRegistry::path(Hive::CurrentUser, kSettingsKey, "keydelay")] = {
         RegistryValue::Status::OtherType, "50"};
     store("rescan", "5");
-    EXPECT_EQ(loaded().keyDelayMs, 0);
-    EXPECT_EQ(loaded().rescanSeconds, 5);
+    EXPECT_EQ(storedOptions().keyDelayMs, 0);
+    EXPECT_EQ(storedOptions().rescanSeconds, 5);
     fx.registry.readFails = true;
-    EXPECT_EQ(loaded(), Options{});
+    EXPECT_EQ(storedOptions(), Options{});
 }
 
 TEST_F(OptionsTest, BadOptionKeysNeverEndTheLoadOfThePanelKeys) {
@@ -130,16 +125,15 @@ TEST_F(OptionsTest, SavedValuesLoadBackTheSame) {
     o.camera = "2";
     o.beep = false;
     o.history = false;
-    SettingsStore settings(fx.registry);
-    EXPECT_TRUE(saveOptions(settings, o));
+    save(o);
     EXPECT_EQ(stored("typemode"), "1");
     EXPECT_EQ(stored("beep"), "0");
     EXPECT_EQ(stored("camera"), "2");
-    EXPECT_EQ(loaded(), o);
-    EXPECT_TRUE(saveOptions(settings, Options{}));
+    EXPECT_EQ(storedOptions(), o);
+    save(Options{});
     EXPECT_EQ(stored("camera"), "");
     EXPECT_EQ(stored("history"), "1");
-    EXPECT_EQ(loaded(), Options{});
+    EXPECT_EQ(storedOptions(), Options{});
 }
 
 TEST_F(OptionsTest, CameraAndBeepReachBothLaunchesAsArguments) {

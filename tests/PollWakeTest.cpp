@@ -11,9 +11,6 @@
 namespace tolvira::test {
 namespace {
 
-using Items = std::vector<std::string>;
-constexpr const char* kLoading = "[正在加载图像识别模块]";
-
 class PollWakeTest : public FormTest {
   protected:
     // Started, with the engine's fresh, empty bar.dat, 1 ms after the window was made: the

@@ -16,10 +16,6 @@ class RescanTest : public FormTest {
         advance(1);
         return f;
     }
-    void scan(const Bytes& line) {
-        fx.files.write(kBarDat, line + "\r\n");
-        advance(100);
-    }
     Texts typed() const { return describeBatches(fx.keyboard.batches); }
 };
 

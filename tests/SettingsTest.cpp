@@ -11,12 +11,6 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-std::string settingPath(const std::string& key) {
-    return fake::FakeRegistry::path(Hive::CurrentUser, kSettingsKey, key);
-}
-
-const std::string kRunPath = fake::FakeRegistry::path(Hive::LocalMachine, kRunKey, "Tolvira");
-
 class SettingsTest : public FormTest {
   protected:
     void store(const std::string& key, const std::string& text) {
@@ -24,13 +18,6 @@ class SettingsTest : public FormTest {
     }
     void storeOtherType(const std::string& key) {
         fx.registry.values[settingPath(key)] = {RegistryValue::Status::OtherType, "1"};
-    }
-    void storeRunValue(const std::string& data) {
-        fx.registry.values[kRunPath] = {RegistryValue::Status::Text, data};
-    }
-    std::string stored(const std::string& key) const {
-        const auto it = fx.registry.values.find(settingPath(key));
-        return it == fx.registry.values.end() ? "<absent>" : it->second.text;
     }
     // Counts Check3's click events before start-up loads the settings; the handler still runs.
     void countCheck3Clicks() {
@@ -168,7 +155,7 @@ TEST_F(SettingsTest, OptionTextsInAnyCaseOrAsNumbers) {
 
 TEST_F(SettingsTest, UnreadableC2StopsTheLoadAndStartUpGoesOn) {
     fx.windows.open("ZBar", "zbarcam.exe");
-    storeRunValue("C:\\Scan\\Tolvira.exe RUN");
+    storeRunValue({RegistryValue::Status::Text, "C:\\Scan\\Tolvira.exe RUN"});
     store("c2", "abc");
     store("c3", "1");
     store("o1", "True");
@@ -183,7 +170,7 @@ TEST_F(SettingsTest, UnreadableC2StopsTheLoadAndStartUpGoesOn) {
 }
 
 TEST_F(SettingsTest, ValueOfAnotherTypeStopsTheLoad) {
-    storeRunValue("C:\\Scan\\Tolvira.exe RUN");
+    storeRunValue({RegistryValue::Status::Text, "C:\\Scan\\Tolvira.exe RUN"});
     store("c1", "0");
     store("c2", "1");
     storeOtherType("c3");
@@ -194,7 +181,7 @@ TEST_F(SettingsTest, ValueOfAnotherTypeStopsTheLoad) {
 }
 
 TEST_F(SettingsTest, FailingOptionKeepsTheLaterOptionsAsTheyWere) {
-    storeRunValue("C:\\Scan\\Tolvira.exe RUN");
+    storeRunValue({RegistryValue::Status::Text, "C:\\Scan\\Tolvira.exe RUN"});
     store("o0", "False");
     store("o1", "yes");
     store("o2", "True");
@@ -223,11 +210,11 @@ TEST_F(SettingsTest, UnreadableC4DoesNotStopTheLoad) {
 }
 
 TEST_F(SettingsTest, LoadingNeverWritesOrDeletesTheRunValueNorShowsTheMessage) {
-    storeRunValue("D:\\Elsewhere\\Other.exe");
+    storeRunValue({RegistryValue::Status::Text, "D:\\Elsewhere\\Other.exe"});
     MainForm& f = started();
     EXPECT_TRUE(f.Check4.checked());
     EXPECT_TRUE(fx.registry.writes.empty());
-    EXPECT_EQ(fx.registry.values[kRunPath].text, "D:\\Elsewhere\\Other.exe");
+    EXPECT_EQ(fx.registry.values[runPath()].text, "D:\\Elsewhere\\Other.exe");
     EXPECT_TRUE(fx.dialogs.shown.empty());
 }
 

@@ -23,7 +23,7 @@ TEST_F(StartupTest, TimersStartAsTheWindowIsCreated) {
     EXPECT_FALSE(f.Trestart.enabled());
     EXPECT_EQ(f.Trestart.interval(), 1000);
     EXPECT_EQ(f.wt.caption(), "Tolvira");
-    EXPECT_TRUE(f.LastBar.text.empty());
+    EXPECT_TRUE(f.poll.LastBar().text.empty());
 }
 
 TEST_F(StartupTest, ShapesThePlacesAndShowsTheWindowInOrder) {
@@ -77,7 +77,7 @@ TEST_F(StartupTest, CloseRequestAndCloseGlyphOnlyHide) {
     EXPECT_FALSE(fx.window.shown);
     EXPECT_TRUE(fx.tray.present);
     EXPECT_TRUE(f.GetCode.enabled());
-    f.trayNotification(0x202);
+    f.trayActivated();
     EXPECT_TRUE(fx.window.shown);
     f.bclose.click();
     EXPECT_FALSE(fx.window.shown);

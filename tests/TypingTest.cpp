@@ -15,7 +15,6 @@ using Texts = std::vector<std::string>;
 using Kind = KeyInput::Kind;
 using Keys = std::vector<KeyInput>;
 constexpr const char* kTooLong = "条码超过8KB，未输入";
-constexpr const char* kLoading = "[正在加载图像识别模块]";
 
 Keys vk(uint16_t code, bool up) {
     return {{Kind::VirtualKey, code, up}};
@@ -37,10 +36,6 @@ class TypingTest : public FormTest {
         return f;
     }
     // The engine writes a line; the poll takes it within 100 ms.
-    void scan(const Bytes& line) {
-        fx.files.write(kBarDat, line + "\r\n");
-        advance(100 - fx.clock.now() % 100);
-    }
     Texts typed() const { return describeBatches(fx.keyboard.batches); }
     std::string typedText() const {
         std::string all;

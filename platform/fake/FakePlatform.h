@@ -237,11 +237,9 @@ class FakeLifecycle : public Lifecycle {
   public:
     bool claimSingleInstance() override { return !otherInstance; }
     void quit() override { quitted = true; }
-    void processPendingMessages() override { ++pumps; }
     void pause(int ms) override;
     bool otherInstance = false;
     bool quitted = false;
-    int pumps = 0;
     int pausedMs = 0;
     std::function<void()> onPause;  // runs after each pause, as the world moves on meanwhile
 };

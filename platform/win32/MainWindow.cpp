@@ -162,7 +162,7 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     }
     // Real mouse moves over the window carry no icon id.
     if (const auto mouse = tray_.notification(message, wParam, lParam)) {
-        events_->trayNotification(*mouse);
+        if (*mouse == WM_LBUTTONUP) events_->trayActivated();
         return 0;
     }
     switch (message) {

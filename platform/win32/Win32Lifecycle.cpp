@@ -23,18 +23,6 @@ void Win32Lifecycle::pause(int ms) {
     Sleep(static_cast<DWORD>(ms));
 }
 
-void Win32Lifecycle::processPendingMessages() {
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
 void Win32Lifecycle::reportChanges(const std::string& folder, FormEvents& events) {
     watch_ = std::make_unique<FolderWatch>(folder);
     events_ = &events;

@@ -14,7 +14,6 @@ class Win32Lifecycle final : public Lifecycle {
   public:
     bool claimSingleInstance() override;
     void quit() override;
-    void processPendingMessages() override;
     void pause(int ms) override;
 
     // From now on each change of a file in folder is told to events at once, between messages.

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/TrayMessage.h"
-
 namespace tolvira::win32 {
 
 namespace {
@@ -12,6 +10,11 @@ namespace {
 constexpr UINT kCallbackMessage = WM_MOUSEMOVE;
 constexpr size_t kTipLength = 64;
 }  // namespace
+
+std::optional<uint32_t> decodeTrayMessage(uint64_t wParam, int64_t lParam, uint32_t iconId) {
+    if (wParam != iconId) return std::nullopt;
+    return static_cast<uint32_t>(static_cast<uint64_t>(lParam) & 0xFFFF);
+}
 
 Win32Tray::Win32Tray(HWND window, HICON icon, const std::string& tip)
     : taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {

@@ -13,6 +13,11 @@
 
 namespace tolvira::win32 {
 
+// The icon reports with the window's own mouse-move message; only the icon identifier in wParam
+// tells it from a real mouse move, whose wParam holds the pressed-key flags instead. The mouse
+// message that happened over the icon, or nothing for a real mouse move.
+std::optional<uint32_t> decodeTrayMessage(uint64_t wParam, int64_t lParam, uint32_t iconId);
+
 class Win32Tray final : public TrayIcon {
   public:
     // The icon reports to `window`, showing `tip` when the mouse rests on it.

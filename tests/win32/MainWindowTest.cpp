@@ -21,9 +21,7 @@ struct RecordingEvents final : FormEvents {
     void closeRequested() override { calls.push_back("close"); }
     void sessionEnding() override { calls.push_back("session end"); }
     void taskbarCreated() override { calls.push_back("taskbar"); }
-    void trayNotification(uint32_t mouseMessage) override {
-        calls.push_back("tray " + std::to_string(mouseMessage));
-    }
+    void trayActivated() override { calls.push_back("tray activated"); }
     void bodyPressed() override { calls.push_back("body"); }
     void listDrop(const std::vector<std::string>&) override { calls.push_back("drop"); }
     void resultFileChanged() override { calls.push_back("changed"); }
@@ -80,12 +78,14 @@ class MainWindowTest : public ::testing::Test {
     MainWindow window{GetModuleHandleW(nullptr), "Tolvira test"};
 };
 
-TEST_F(MainWindowTest, TrayCallbackOfOurIconIsANotificationAndAStaleIdIsAMouseMove) {
+TEST_F(MainWindowTest, OnlyALeftClickOnOurIconActivatesAndAStaleIdIsAMouseMove) {
     send(WM_MOUSEMOVE, window.tray().id(), kLeftButtonUp);
-    EXPECT_EQ(events.calls, Calls{"tray 514"});
+    EXPECT_EQ(events.calls, Calls{"tray activated"});
+    send(WM_MOUSEMOVE, window.tray().id(), WM_RBUTTONUP);
+    send(WM_MOUSEMOVE, window.tray().id(), WM_MOUSEMOVE);
     send(WM_MOUSEMOVE, window.tray().id() + 1, kLeftButtonUp);
     send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(10, 20));
-    EXPECT_EQ(events.calls, Calls{"tray 514"});
+    EXPECT_EQ(events.calls, Calls{"tray activated"});
 }
 
 TEST_F(MainWindowTest, RestartedTaskbarIsReported) {

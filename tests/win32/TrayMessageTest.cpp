@@ -1,8 +1,8 @@
-#include "platform/TrayMessage.h"
+#include "platform/win32/Win32Tray.h"
 
 #include <gtest/gtest.h>
 
-namespace tolvira {
+namespace tolvira::win32 {
 namespace {
 
 constexpr uint32_t kIconId = 0x0001'0029;  // an icon handle's value
@@ -37,4 +37,4 @@ TEST(TrayMessageTest, AnotherIconIdentifierIsNotOurs) {
 }
 
 }  // namespace
-}  // namespace tolvira
+}  // namespace tolvira::win32
