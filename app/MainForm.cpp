@@ -33,15 +33,17 @@ MainForm::MainForm(Services& services)
       settings(services.registry),
       log(services.files, programFile("data.txt")),
       history(services.files, programFile("history.csv")),
-      typing(services.keyboard, services.clipboard, TypeKeys, [this](auto& t) { note(t); }),
+      typing(services.keyboard, services.clipboard, TypeKeys,
+             {.diagnostic = [this](auto& t) { note(t); },
+              .listed = [this](auto& line) { CodeList.insertTop(line); },
+              // Where the user looks: the title, given back when nothing is held back.
+              .holding = [this](auto& why) { wt.setCaption(why.empty() ? titleText() : why); }}),
       delivery{Check1,
                Check2,
                o0,
                o1,
                o2,
                options,
-               services.keyboard,
-               services.clipboard,
                typing,
                [this](auto& t) { note(t); },
                [this](const ResultLine& line) { keep(CodeSource::Camera, line); }},
@@ -151,7 +153,11 @@ void MainForm::wireEvents() {
         delist.setVisible(true);
     };
     bclose.onClick = [this] { sys.window.hide(); };
-    bp.onClick = [this] { poll.togglePause(); };
+    bp.onClick = [this] {
+        poll.togglePause();
+        // Stopping stops the keys too, not only the reading.
+        if (!GetCode.enabled()) typing.dropAll();
+    };
     bscreen.onClick = [this] { screen.start(); };
     // A key changed on the panel is held at once.
     thotkey.onChange = [this, take = thotkey.onChange] {
@@ -172,8 +178,15 @@ void MainForm::wireEvents() {
     Check3.onClick = [this] { monitor.Check3Click(); };
     Check4.onClick = [this] { autoStart.Check4Click(); };
     setok.onClick = [this] { panels.SaveSettings(); };
-    more.onClick = [this] { panels.OpenMoreSettings(); };
-    moreok.onClick = [this] { panels.SaveMoreSettings(); };
+    more.onClick = [this] {
+        engineArguments_ = cameraEngineArguments(options);
+        panels.OpenMoreSettings();
+    };
+    // The camera and the beep are the engine's arguments: a change needs a new engine.
+    moreok.onClick = [this] {
+        panels.SaveMoreSettings();
+        if (cameraEngineArguments(options) != engineArguments_) engineRestart.RestartClick();
+    };
 }
 
 std::string MainForm::programFile(const std::string& name) const {
@@ -200,6 +213,7 @@ void MainForm::load() {
     if (hidden) sys.window.hide();
     loadSettings(settings, stored);
     claimHotKey();
+    history.takeKept();
     sys.window.setSize(kWindowWidth, kWindowHeight);
     sys.window.setColourKey(kColourKey);
     wt.setCaption(titleText());
@@ -210,7 +224,7 @@ void MainForm::load() {
 }
 
 void MainForm::sessionEnding() {
-    typing.stop();
+    typing.dropAll();
     writeWaitingRecords();
     sys.tray.remove();
 }
@@ -244,7 +258,7 @@ void MainForm::showMessage(const std::string& text) {
 }
 
 void MainForm::exitProgram() {
-    typing.stop();
+    typing.dropAll();
     sys.window.hide();
     if (const WindowId video = findVideoWindow(sys.windows, sys.processes)) {
         sys.windows.placeTopmost(video, false);
@@ -263,6 +277,7 @@ void MainForm::writeWaitingRecords() {
     for (int waited = 0; !allWritten() && waited < kLastLogWriteMs; waited += kLastLogRetryMs) {
         sys.lifecycle.pause(kLastLogRetryMs);
     }
+    history.keepWaiting();
 }
 
 std::vector<Control*> MainForm::controls() const {

@@ -107,7 +107,7 @@ class MainForm final : public FormEvents {
     EditBox thotkey{"thotkey", {1800, 1740, 1575, 255}, 32};
     CheckBox Check5{"Check5", {120, 2010, 3255, 255}, "识别提示音"};
     CheckBox Check6{"Check6", {120, 2280, 3255, 255}, "记录时间(history.csv)"};
-    Label Label10{"Label10", {120, 2550, 3255, 255}, "摄像头、提示音在重启或[初始化]后生效"};
+    Label Label10{"Label10", {120, 2550, 3255, 255}, "摄像头、提示音改动后，确定即重新初始化"};
     Control moreok{ControlKind::Button, "moreok", {1080, 2880, 1455, 345}, "确定"};
 
     Timer GetCode{"GetCode", 100, true};
@@ -140,6 +140,8 @@ class MainForm final : public FormEvents {
     std::vector<Timer*> timers();
 
   private:
+    // The engine's arguments as the "更多设置" panel was opened.
+    std::vector<std::string> engineArguments_;
     // The result files, in the program folder.
     std::string programFile(const std::string& name) const;
     void note(const std::string& text) { delist.insertTop(text); }

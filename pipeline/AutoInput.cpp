@@ -69,13 +69,28 @@ void forEachTypedCharacter(std::string_view text, Each each) {
     }
 }
 
+}  // namespace
+
 KeyPress unicodePress(std::u16string_view character) {
     KeyPress press;
     for (char16_t unit : character) addPress(press, KeyInput::Kind::Unicode, unit);
     return press;
 }
 
-}  // namespace
+std::vector<std::u16string> typedCharacters(std::string_view text) {
+    std::vector<std::u16string> characters;
+    forEachTypedCharacter(text, [&](std::u16string_view c) { characters.emplace_back(c); });
+    return characters;
+}
+
+KeyPress layoutKeyPress(std::u16string_view character, WindowId target, Keyboard& keyboard) {
+    if (character.size() == 1 && character.front() != u'\t') {
+        if (const std::optional<LayoutKey> key = keyboard.layoutKey(target, character.front())) {
+            if (std::optional<KeyPress> press = layoutPress(*key)) return std::move(*press);
+        }
+    }
+    return unicodePress(character);
+}
 
 std::u16string utf16FromUtf8(std::string_view text) {
     std::u16string out;
@@ -91,21 +106,6 @@ std::u16string utf16FromUtf8(std::string_view text) {
 std::vector<KeyPress> unicodePresses(std::string_view text, Suffix suffix) {
     std::vector<KeyPress> presses;
     forEachTypedCharacter(text, [&](std::u16string_view c) { presses.push_back(unicodePress(c)); });
-    if (suffix != Suffix::None) presses.push_back(suffixPress(suffix));
-    return presses;
-}
-
-std::vector<KeyPress> layoutPresses(std::string_view text, Suffix suffix, Keyboard& keyboard) {
-    std::vector<KeyPress> presses;
-    forEachTypedCharacter(text, [&](std::u16string_view c) {
-        std::optional<KeyPress> press;
-        if (c.size() == 1) {
-            if (const std::optional<LayoutKey> key = keyboard.layoutKey(c.front())) {
-                press = layoutPress(*key);
-            }
-        }
-        presses.push_back(press ? std::move(*press) : unicodePress(c));
-    });
     if (suffix != Suffix::None) presses.push_back(suffixPress(suffix));
     return presses;
 }

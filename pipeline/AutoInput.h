@@ -30,9 +30,13 @@ using KeyPress = std::vector<KeyInput>;
 // As Unicode input. Control characters other than TAB are left out: in the target they would
 // act as keys such as Escape.
 std::vector<KeyPress> unicodePresses(std::string_view text, Suffix suffix);
-// As the keys of the foreground window's layout; a character the layout can't make without a
-// modifier other than Shift or AltGr goes as Unicode input.
-std::vector<KeyPress> layoutPresses(std::string_view text, Suffix suffix, Keyboard& keyboard);
+// The characters of the text that are typed, a surrogate pair as one character.
+std::vector<std::u16string> typedCharacters(std::string_view text);
+KeyPress unicodePress(std::u16string_view character);
+// As the key of the target's layout, looked up now; as Unicode input when the layout has no
+// plain key for it (see Keyboard::layoutKey) or needs a modifier other than Shift or AltGr.
+// A TAB is never the Tab key: in a dialog it would move the focus.
+KeyPress layoutKeyPress(std::u16string_view character, WindowId target, Keyboard& keyboard);
 
 // The Unicode keystrokes for the text followed by the suffix key, as one batch.
 std::vector<KeyInput> keystrokesFor(std::string_view text, Suffix suffix);

@@ -16,6 +16,19 @@ void CodeLog::append(const Bytes& codeText) {
     write();
 }
 
+void CodeLog::appendRecords(Bytes records) {
+    if (records.empty()) return;
+    waiting_.push_back(std::move(records));
+    write();
+}
+
+Bytes CodeLog::takeWaiting() {
+    Bytes all;
+    for (const Bytes& record : waiting_) all += record;
+    waiting_.clear();
+    return all;
+}
+
 bool CodeLog::flush() {
     return waiting_.empty() || write();
 }

@@ -19,6 +19,10 @@ class CodeLog {
     // is opened (and so created) all the same, and gets only the records still waiting.
     void record(const ResultLine& line);
     void append(const Bytes& codeText);
+    // Whole records, CR LF included, written before anything that comes later.
+    void appendRecords(Bytes records);
+    // The bytes still waiting, taken out of the log.
+    Bytes takeWaiting();
     // Writes the records still waiting; true when none is left.
     bool flush();
     size_t waiting() const { return waiting_.size(); }

@@ -16,7 +16,7 @@ void Delivery::queueTyping(std::string_view code, Suffix suffix) {
         return;
     }
     const std::string text = options.prefix + std::string(code) + options.suffix;
-    typing.add(typingSteps(text, suffix, options, keyboard));
+    typing.add(typingSteps(text, suffix, options));
 }
 
 // A line without a colon has no code text: nothing is typed, but the delist entries are made.
@@ -34,11 +34,9 @@ void Delivery::typeCode(std::optional<std::string_view> code) {
 void Delivery::deliver(const ResultLine& line) {
     const std::optional<std::string_view> code = codeTextOf(line.text);
     if (Check1.checked()) typeCode(code);
-    if (Check2.checked()) {
-        // A line without a colon leaves the clipboard cleared.
-        clipboard.clear();
-        if (code) clipboard.setText(std::string(*code));
-    }
+    // A line without a colon leaves the clipboard cleared. The queue makes the copy, so that it
+    // never comes between a paste and the target's reading of it.
+    if (Check2.checked()) typing.copy(code ? std::optional<std::string>(*code) : std::nullopt);
     keep(line);
 }
 

@@ -2,6 +2,7 @@
 // Delivery of a new camera code: typed, copied, listed and logged, as the options say.
 #include <cstddef>
 
+#include "pipeline/ResultLine.h"
 #include "pipeline/TypingQueue.h"
 #include "platform/Controls.h"
 
@@ -19,9 +20,7 @@ struct Delivery {
     const OptionButton& o1;  // Enter after it
     const OptionButton& o2;  // Tab after it
     const Options& options;
-    Keyboard& keyboard;
-    Clipboard& clipboard;
-    TypingQueue& typing;
+    TypingQueue& typing;  // types and copies
     Note note;
     std::function<void(const ResultLine&)> keep;  // lists and logs the line
 

@@ -5,9 +5,15 @@
 namespace tolvira {
 
 std::string csvField(std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(field);
+    const bool formula =
+        !field.empty() && std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos;
+    std::string text;
+    text.reserve(field.size() + 1);
+    if (formula) text += '\'';
+    text.append(field);
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string quoted = "\"";
-    for (char c : field) {
+    for (char c : text) {
         if (c == '"') quoted += '"';
         quoted += c;
     }
@@ -46,6 +52,26 @@ void HistoryLog::record(const LocalTime& time, CodeSource source, const ResultLi
     // The mark begins the file only: a record still waiting already carries it.
     if (log_.waiting() == 0 && !files_.exists(path_)) record.insert(0, kUtf8ByteOrderMark);
     log_.append(record);
+}
+
+void HistoryLog::keepWaiting() {
+    Bytes records = log_.takeWaiting();
+    // The mark belongs to history.csv alone; takeKept() adds it when it makes the file.
+    if (records.starts_with(kUtf8ByteOrderMark)) records.erase(0, 3);
+    if (records.empty()) return;
+    // A write that fails halfway keeps the rest for the retry.
+    const size_t written = files_.append(waitingPath_, records);
+    if (written < records.size()) log_.appendRecords(records.substr(written));
+}
+
+void HistoryLog::takeKept() {
+    const std::optional<FileInfo> info = files_.info(waitingPath_);
+    if (!info || info->size == 0) return;
+    std::optional<Bytes> records = files_.read(waitingPath_, 0, info->size);
+    // Deleted before they are written, so a failed delete can't have them written twice.
+    if (!records || !files_.deleteFile(waitingPath_)) return;
+    if (log_.waiting() == 0 && !files_.exists(path_)) records->insert(0, kUtf8ByteOrderMark);
+    log_.appendRecords(std::move(*records));
 }
 
 }  // namespace tolvira

@@ -78,6 +78,8 @@ class Files {
     // of data unless the write failed.
     virtual size_t append(const std::string& path, const Bytes& data) = 0;
     virtual bool exists(const std::string& path) = 0;
+    // Deletes one file; false when it is still there.
+    virtual bool deleteFile(const std::string& path) = 0;
     // Deletes every file of this name in the folder and all its subfolders, read-only included.
     // Slow (a whole tree): for the worker.
     virtual void removeEverywhere(const std::string& folder, const std::string& name) = 0;
@@ -155,15 +157,17 @@ struct KeyInput {
     bool operator==(const KeyInput&) const = default;
 };
 
-// How the foreground window's keyboard layout makes a character: its virtual key and the
-// shift state, as VkKeyScanEx reports them (bit 0 Shift, bit 1 Ctrl, bit 2 Alt, higher bits
-// other states).
+// How a window's keyboard layout makes a character: its virtual key and the shift state, as
+// VkKeyScanEx reports them (bit 0 Shift, bit 1 Ctrl, bit 2 Alt, higher bits other states).
 struct LayoutKey {
     uint16_t virtualKey = 0;
     uint8_t shiftState = 0;
     bool operator==(const LayoutKey&) const = default;
 };
 
+using WindowId = uintptr_t;  // 0: no window
+
+// The keys, and the window they go to: the foreground window.
 class Keyboard {
   public:
     virtual ~Keyboard() = default;
@@ -171,8 +175,18 @@ class Keyboard {
     virtual bool send(const std::vector<KeyInput>& keys) = 0;
     // Whether the user holds Shift, Ctrl, Alt or a Windows key down right now.
     virtual bool modifierHeld() = 0;
-    // The key of the foreground window's layout that types this UTF-16 unit, or nothing.
-    virtual std::optional<LayoutKey> layoutKey(char16_t unit) = 0;
+    // The window that takes the keys now; 0 when there is none.
+    virtual WindowId foreground() = 0;
+    // Whether the window is one of this program's own.
+    virtual bool isOwnWindow(WindowId window) = 0;
+    virtual bool windowExists(WindowId window) = 0;
+    // The key of the target's layout that makes exactly this UTF-16 unit with Caps Lock as it
+    // is now; nothing when no key does, or only a dead key, or Caps Lock changes what it makes.
+    virtual std::optional<LayoutKey> layoutKey(WindowId target, char16_t unit) = 0;
+    // Sends the target a message that comes back once its thread has handled what was queued
+    // before it (WM_NULL); roundTripDone tells when the last one has come back.
+    virtual void startRoundTrip(WindowId target) = 0;
+    virtual bool roundTripDone() = 0;
 };
 
 // The local time of day, to the millisecond.
@@ -194,8 +208,6 @@ class Clock {
     virtual int64_t steadyMs() = 0;
     virtual LocalTime localTime() = 0;
 };
-
-using WindowId = uintptr_t;  // 0: no window
 
 struct TitledWindow {
     WindowId window = 0;

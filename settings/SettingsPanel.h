@@ -1,7 +1,7 @@
 #pragma once
 // The settings panel and the "更多设置" panel opened from it in its place. A change on either is
 // in force at once; each "确定" writes the panel's keys. The camera and the beep are engine
-// arguments, so they apply from the next launch.
+// arguments: the form re-initialises the engine when "确定" changed them.
 #include <functional>
 
 #include "settings/StoredSettings.h"

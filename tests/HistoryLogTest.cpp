@@ -9,6 +9,7 @@ namespace {
 
 constexpr const char* kHistory = "C:\\Scan\\history.csv";
 constexpr const char* kBom = "\xEF\xBB\xBF";
+constexpr const char* kWaiting = "C:\\Scan\\history.csv.waiting";
 
 TEST(CsvFieldTest, QuotedOnlyWhenItHoldsACommaQuoteCrOrLf) {
     EXPECT_EQ(csvField("plain 中文"), "plain 中文");
@@ -19,6 +20,15 @@ TEST(CsvFieldTest, QuotedOnlyWhenItHoldsACommaQuoteCrOrLf) {
     EXPECT_EQ(csvField("line\rend"), "\"line\rend\"");
     EXPECT_EQ(csvField("line\nend"), "\"line\nend\"");
     EXPECT_EQ(csvField("semi;colon"), "semi;colon");
+}
+
+TEST(CsvFieldTest, AFieldASpreadsheetWouldTakeForAFormulaGetsAnApostrophe) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"=1+1", "'=1+1"},       {"+86 10", "'+86 10"},  {"-5", "'-5"},
+        {"@SUM(A1)", "'@SUM(A1)"}, {"\tx", "'\tx"},       {"\rx", "\"'\rx\""},
+        {"=a,b", "\"'=a,b\""},     {"a=b", "a=b"},         {"'x", "'x"},
+    };
+    for (const auto& [field, written] : cases) EXPECT_EQ(csvField(field), written) << field;
 }
 
 TEST(CsvFieldTest, TimeStampHasMillisecondsAndLeadingZeros) {
@@ -72,6 +82,27 @@ TEST_F(HistoryTest, RecordsWaitWhileTheFileIsLockedAndNoneIsLost) {
                              "2026-12-08 14:00:00.100,camera,QR-Code,one\r\n"
                              "2026-12-08 14:00:00.200,camera,QR-Code,two\r\n"
                              "2026-12-08 14:00:00.300,camera,QR-Code,three\r\n");
+}
+
+TEST_F(HistoryTest, RecordsStillLockedOutAtExitAreKeptBesideAndWrittenFirstNextStart) {
+    MainForm& f = running();
+    fx.files.put(kHistory, kBom);
+    fx.files.files[kHistory].locked = true;
+    scan("QR-Code:=1+1");
+    scan("QR-Code:two");
+    f.bend.click();
+    EXPECT_EQ(*fx.files.contents(kHistory), kBom);
+    EXPECT_EQ(*fx.files.contents(kWaiting), "2026-12-08 14:00:00.100,camera,QR-Code,'=1+1\r\n"
+                                            "2026-12-08 14:00:00.200,camera,QR-Code,two\r\n");
+    EXPECT_EQ(*fx.files.contents(kDataTxt), "=1+1\r\ntwo\r\n") << "data.txt as it was";
+
+    fx.files.files[kHistory].locked = false;
+    MainForm next(fx.services);
+    next.load();
+    EXPECT_FALSE(fx.files.exists(kWaiting));
+    EXPECT_EQ(history(), std::string(kBom) +
+                             "2026-12-08 14:00:00.100,camera,QR-Code,'=1+1\r\n"
+                             "2026-12-08 14:00:00.200,camera,QR-Code,two\r\n");
 }
 
 TEST_F(HistoryTest, OffWritesNothingAndDataTxtStaysAsItIs) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "tests/FormFixture.h"
 
@@ -40,6 +42,35 @@ TEST_F(MorePanelTest, TheLinkOpensThePanelInPlaceOfTheSettingsPanelShowingTheSto
     EXPECT_TRUE(f.Check6.checked());
     EXPECT_EQ(f.options.typeMode, TypeMode::Paste) << "showing changes nothing";
     EXPECT_FALSE(f.options.beep);
+}
+
+// One after the other on one running program: each relaunch takes the options as they are.
+TEST_F(MorePanelTest, OkReinitialisesTheEngineWhenTheCameraOrTheBeepChanged) {
+    struct Case {
+        const char* name;
+        std::function<void(MainForm&)> change;
+        size_t launches;
+        std::vector<std::string> args;  // of the last launch
+    };
+    const Case cases[] = {
+        {"camera", [](MainForm& f) { f.tcamera.typed("2"); }, 2, {"2"}},
+        {"beep", [](MainForm& f) { f.Check5.toggle(); }, 3, {"-q", "2"}},
+        {"another option", [](MainForm& f) { f.tprefix.typed("p"); }, 3, {"-q", "2"}},
+        {"nothing", [](MainForm&) {}, 3, {"-q", "2"}},
+    };
+    MainForm& f = started();
+    advance(1);
+    ASSERT_EQ(fx.children.started.size(), 1u);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        f.more.click();
+        c.change(f);
+        f.moreok.click();
+        advance(2000);
+        ASSERT_EQ(fx.children.started.size(), c.launches);
+        EXPECT_EQ(fx.children.started.back().args, c.args);
+    }
+    EXPECT_EQ(f.Label10.caption(), "摄像头、提示音改动后，确定即重新初始化");
 }
 
 TEST_F(MorePanelTest, ChangesTakeEffectAtOnceAndInvalidTextKeepsTheValueInForce) {

@@ -14,7 +14,6 @@ namespace {
 using Texts = std::vector<std::string>;
 using Kind = KeyInput::Kind;
 using Keys = std::vector<KeyInput>;
-constexpr const char* kHeldBack = "按键未松开，暂缓输入";
 constexpr const char* kTooLong = "条码超过8KB，未输入";
 
 Keys vk(uint16_t code, bool up) {
@@ -118,11 +117,13 @@ TEST_F(TypingTest, HeldModifiersHoldCodesBackInOrderAndNothingIsPressedMeanwhile
     EXPECT_TRUE(fx.keyboard.batches.empty()) << "not a key, not even a key-up";
     EXPECT_EQ(codes(), (Texts{"QR-Code:two", "QR-Code:one"}));
     EXPECT_EQ(log(), "one\r\ntwo\r\n");
-    EXPECT_EQ(delistCount(kHeldBack), 1u) << "noted once per hold";
+    EXPECT_EQ(delistCount(kHeldBackNote), 1u) << "noted once per hold";
+    EXPECT_EQ(f.wt.caption(), kHeldBackNote + std::string(" 2个")) << "shown where one looks";
 
     fx.keyboard.held = false;
     advance(kHeldKeysRetryMs);
     EXPECT_EQ(typed(), (Texts{"one<Tab>", "two<Tab>"}));
+    EXPECT_EQ(f.wt.caption(), f.titleText());
     scan("QR-Code:three");
     EXPECT_EQ(typed(), (Texts{"one<Tab>", "two<Tab>", "three<Tab>"})) << "typed at once again";
 }
@@ -140,6 +141,100 @@ TEST_F(TypingTest, AModifierPressedMidCodeHoldsBackTheRestOfIt) {
     fx.keyboard.held = false;
     advance(1000);
     EXPECT_EQ(typedText(), "abcd");
+}
+
+// A window other than the target comes to the front mid-code: another program's, or a click
+// on the program's own window. The rest of the code, and the codes behind it, wait for the
+// target, and the title says so until it is back. A code that comes while the program's own
+// window is in front is not typed at all.
+TEST_F(TypingTest, ACodeGoesWholeIntoTheWindowItStartedInAndWaitsWhileAnotherIsInFront) {
+    struct Case {
+        const char* name;
+        WindowId interloper;
+        const char* status;
+        const char* typed;
+    };
+    Options o;
+    o.keyDelayMs = 40;
+    MainForm& f = running(o);
+    f.o1.setSelected(true);
+    for (const Case& c :
+         {Case{"another program's window", 0x7777, " 2个", "abcd<Enter>next<Enter>"},
+          Case{"the program's own window", fake::kFormWindowId, " 1个", "abcd<Enter>"}}) {
+        SCOPED_TRACE(c.name);
+        fx.keyboard.batches.clear();
+        fx.keyboard.sentTo.clear();
+        setOldBar("");
+        scan("QR-Code:abcd");
+        advance(40);
+        EXPECT_EQ(typedText(), "ab");
+        fx.keyboard.front = c.interloper;
+        scan("QR-Code:next");
+        advance(5000);
+        EXPECT_EQ(typedText(), "ab") << "nothing more, to no window";
+        EXPECT_EQ(f.wt.caption(), kTargetAwayNote + std::string(c.status));
+        fx.keyboard.front = fake::kTargetWindow;
+        advance(2000);
+        EXPECT_EQ(typedText(), c.typed);
+        EXPECT_EQ(fx.keyboard.sentTo, std::vector<WindowId>(fx.keyboard.sentTo.size(),
+                                                            fake::kTargetWindow));
+        EXPECT_EQ(f.wt.caption(), f.titleText()) << "the title is back once the codes go";
+    }
+}
+
+TEST_F(TypingTest, WhenTheTargetIsGoneTheRestIsDroppedWithOneListLine) {
+    Options o;
+    o.keyDelayMs = 40;
+    MainForm& f = running(o);
+    f.o1.setSelected(true);
+    scan("QR-Code:abcd");
+    advance(40);
+    fx.keyboard.front = 0x7777;
+    fx.keyboard.closed.insert(fake::kTargetWindow);
+    advance(1000);
+    EXPECT_EQ(typedText(), "ab");
+    EXPECT_EQ(codes(), (Texts{kTargetGoneLine, "QR-Code:abcd"}));
+    scan("QR-Code:x");
+    advance(1000);
+    EXPECT_EQ(typedText(), "abx<Enter>") << "the next code goes to the window now in front";
+    EXPECT_EQ(fx.keyboard.sentTo.back(), WindowId{0x7777});
+    EXPECT_EQ(f.wt.caption(), f.titleText());
+}
+
+TEST_F(TypingTest, NothingArrivingWhileTheProgramIsInFrontIsTypedThenOrLater) {
+    MainForm& f = running();
+    f.Check2.setValue(1);
+    f.o1.setSelected(true);
+    fx.keyboard.front = fake::kFormWindowId;
+    scan("QR-Code:mine");
+    fx.keyboard.front = fake::kTargetWindow;
+    advance(5000);
+    EXPECT_TRUE(fx.keyboard.batches.empty());
+    EXPECT_EQ(codes(), Texts{"QR-Code:mine"});
+    EXPECT_EQ(log(), "mine\r\n");
+    EXPECT_EQ(fx.clipboard.text, "mine") << "copied as the options say";
+    EXPECT_EQ(delistCount(kOwnWindowNote), 1u);
+    scan("QR-Code:theirs");
+    EXPECT_EQ(typed(), Texts{"theirs<Enter>"});
+}
+
+TEST_F(TypingTest, StoppingTheScanDropsEveryKeyStillWaiting) {
+    Options o;
+    o.keyDelayMs = 1000;
+    MainForm& f = running(o);
+    scan("QR-Code:" + std::string(100, 'k'));
+    fx.keyboard.held = true;
+    scan("QR-Code:behind");
+    fx.keyboard.held = false;
+    advance(1000);
+    const size_t sent = fx.keyboard.batches.size();
+    f.bp.click();
+    advance(60 * 60 * 1000);
+    EXPECT_EQ(fx.keyboard.batches.size(), sent);
+    EXPECT_EQ(f.wt.caption(), f.titleText());
+    f.bp.click();
+    scan("QR-Code:again");
+    EXPECT_EQ(typed().back(), "a") << "typing starts afresh with the next code";
 }
 
 TEST_F(TypingTest, CodesOver8KiBAreListedAndLoggedButNotTyped) {
@@ -193,6 +288,58 @@ TEST_F(TypingTest, LayoutKeysArePacedOneCharacterWithItsShiftAtATime) {
     EXPECT_EQ(fx.keyboard.batches[1], press(Kind::VirtualKey, 0x42));
 }
 
+TEST_F(TypingTest, LayoutKeysAreLookedUpInTheTargetsLayoutAsEachGoesAndATabIsNeverTheTabKey) {
+    fx.keyboard.layout = {{u'a', {0x41, 0}}, {u'\t', {kVkTab, 0}}};
+    Options o;
+    o.typeMode = TypeMode::LayoutKeys;
+    o.keyDelayMs = 20;
+    running(o);
+    scan("QR-Code:a\ta");
+    fx.keyboard.layout[u'a'] = {0x51, 0};  // the user switches the layout mid-code
+    advance(100);
+    EXPECT_EQ(fx.keyboard.batches, (std::vector<Keys>{press(Kind::VirtualKey, 0x41),
+                                                      press(Kind::Unicode, u'\t'),
+                                                      press(Kind::VirtualKey, 0x51)}));
+    EXPECT_EQ(fx.keyboard.layoutAskedFor, std::vector<WindowId>(2, fake::kTargetWindow));
+}
+
+// Two codes 100 ms apart in paste mode with the copy option on, the target slow to read.
+TEST_F(TypingTest, ACopyOrASecondPasteNeverReplacesAPasteTheTargetHasNotRead) {
+    Options o;
+    o.typeMode = TypeMode::Paste;
+    MainForm& f = running(o);
+    f.Check2.setValue(1);
+    fx.clipboard.text = "the user's";
+    fx.keyboard.targetBusy = true;
+    scan("QR-Code:A");
+    scan("QR-Code:B");
+    advance(kPasteLimitMs / 2);
+    EXPECT_EQ(fx.keyboard.clipboardAt, Texts{"A"});
+    EXPECT_EQ(fx.clipboard.text, "A") << "still there for the target";
+    fx.keyboard.targetBusy = false;
+    advance(1000);
+    EXPECT_EQ(fx.keyboard.clipboardAt, (Texts{"A", "B"}));
+    EXPECT_EQ(fx.keyboard.roundTrips, std::vector<WindowId>(2, fake::kTargetWindow));
+    EXPECT_EQ(fx.clipboard.text, "B") << "the copy of the last code";
+}
+
+TEST_F(TypingTest, TheClipboardIsPutBackAtTheLatestAtTheLimitAndTriedAgainWhileHeld) {
+    Options o;
+    o.typeMode = TypeMode::Paste;
+    running(o);
+    fx.clipboard.text = "the user's";
+    fx.keyboard.targetBusy = true;
+    scan("QR-Code:A");
+    advance(kPasteSettleMs + kPasteLimitMs - kHeldKeysRetryMs);
+    EXPECT_EQ(fx.clipboard.text, "A");
+    fx.clipboard.held = true;  // another program opens it just then
+    advance(1000);
+    EXPECT_EQ(fx.clipboard.text, "A");
+    fx.clipboard.held = false;
+    advance(kHeldKeysRetryMs);
+    EXPECT_EQ(fx.clipboard.text, "the user's");
+}
+
 TEST_F(TypingTest, PasteModePressesCtrlVThenPutsTheClipboardBack) {
     Options o;
     o.typeMode = TypeMode::Paste;
@@ -208,9 +355,9 @@ TEST_F(TypingTest, PasteModePressesCtrlVThenPutsTheClipboardBack) {
                                           vk(kVkLeftControl, true) +
                                           press(Kind::VirtualKey, kVkReturn));
     EXPECT_EQ(fx.keyboard.clipboardAt[0], "<ab中") << "on the clipboard as Ctrl+V goes, no ESC";
-    advance(kPasteHoldMs - 100);
+    advance(kPasteSettleMs - 1);
     EXPECT_EQ(fx.clipboard.text, "<ab中") << "left for the target to read";
-    advance(100);
+    advance(1);
     EXPECT_EQ(fx.clipboard.text, "the user's");
 }
 
@@ -228,7 +375,7 @@ TEST_F(TypingTest, PasteModeWithAPaceSendsTheSuffixKeyAfterThePaste) {
     EXPECT_EQ(fx.keyboard.clipboardAt, (Texts{"one", "one", "two", "two"}));
     EXPECT_EQ(typed()[1], "<Tab>");
     EXPECT_EQ(fx.keyboard.sentAt[1] - fx.keyboard.sentAt[0], 30);
-    EXPECT_GE(fx.keyboard.sentAt[2] - fx.keyboard.sentAt[1], kPasteHoldMs)
+    EXPECT_GE(fx.keyboard.sentAt[2] - fx.keyboard.sentAt[1], kPasteSettleMs)
         << "the next code's paste waits until the clipboard is back";
     EXPECT_EQ(fx.clipboard.text, std::nullopt) << "empty as it was";
 }

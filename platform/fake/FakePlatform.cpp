@@ -109,6 +109,14 @@ bool FakeFiles::exists(const std::string& path) {
     return files.count(path) != 0;
 }
 
+bool FakeFiles::deleteFile(const std::string& path) {
+    const auto it = files.find(path);
+    if (it == files.end()) return true;
+    if (it->second.locked || it->second.undeletable) return false;
+    files.erase(it);
+    return true;
+}
+
 void FakeFiles::removeEverywhere(const std::string& folder, const std::string& name) {
     removals.push_back(folder + "|" + name);
     const std::string prefix = folder.back() == '\\' ? folder : folder + "\\";
@@ -223,11 +231,13 @@ bool FakeKeyboard::send(const std::vector<KeyInput>& keys) {
     if (fails) return false;
     batches.push_back(keys);
     sentAt.push_back(clock_.now());
+    sentTo.push_back(front);
     clipboardAt.push_back(clipboard && clipboard->text ? *clipboard->text : "<empty>");
     return true;
 }
 
-std::optional<LayoutKey> FakeKeyboard::layoutKey(char16_t unit) {
+std::optional<LayoutKey> FakeKeyboard::layoutKey(WindowId target, char16_t unit) {
+    layoutAskedFor.push_back(target);
     const auto it = layout.find(unit);
     if (it == layout.end()) return std::nullopt;
     return it->second;

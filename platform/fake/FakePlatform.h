@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,7 @@ class FakeFiles : public Files {
     std::optional<Bytes> read(const std::string& path, uint64_t offset, size_t maxBytes) override;
     size_t append(const std::string& path, const Bytes& data) override;
     bool exists(const std::string& path) override;
+    bool deleteFile(const std::string& path) override;
     void removeEverywhere(const std::string& folder, const std::string& name) override;
     // Copies into C:\Temp\copy<N>.
     std::optional<PlainCopy> plainCopy(const std::string& path) override;
@@ -131,18 +133,35 @@ class FakeClipboard : public Clipboard {
     int changes = 0;
 };
 
+// The window in front at the start: another program's, which takes the keys.
+inline constexpr WindowId kTargetWindow = 0x7001;
+inline constexpr WindowId kFormWindowId = 0x7000;  // the program's own main window
+
 class FakeKeyboard : public Keyboard {
   public:
     explicit FakeKeyboard(const FakeClock& clock) : clock_(clock) {}
     bool send(const std::vector<KeyInput>& keys) override;
     bool modifierHeld() override { return held; }
-    std::optional<LayoutKey> layoutKey(char16_t unit) override;
+    WindowId foreground() override { return front; }
+    bool isOwnWindow(WindowId window) override { return own.count(window) > 0; }
+    bool windowExists(WindowId window) override { return window != 0 && !closed.count(window); }
+    std::optional<LayoutKey> layoutKey(WindowId target, char16_t unit) override;
+    void startRoundTrip(WindowId target) override { roundTrips.push_back(target); }
+    bool roundTripDone() override { return !targetBusy; }
+
     std::vector<std::vector<KeyInput>> batches;
     std::vector<int64_t> sentAt;           // the virtual time of each batch
+    std::vector<WindowId> sentTo;          // the window in front as each batch went
     std::vector<std::string> clipboardAt;  // the clipboard's text as each batch went
     bool fails = false;
-    bool held = false;                     // the user holds a modifier down
-    std::map<char16_t, LayoutKey> layout;  // the foreground window's layout
+    bool held = false;  // the user holds a modifier down
+    WindowId front = kTargetWindow;
+    std::set<WindowId> own{kFormWindowId};
+    std::set<WindowId> closed;
+    std::map<char16_t, LayoutKey> layout;  // every window's layout
+    std::vector<WindowId> layoutAskedFor;  // the target of each look-up
+    std::vector<WindowId> roundTrips;      // the target of each round trip
+    bool targetBusy = false;               // the target does not answer a round trip
     const FakeClipboard* clipboard = nullptr;
 
   private:

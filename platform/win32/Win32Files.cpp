@@ -150,6 +150,10 @@ bool Win32Files::exists(const std::string& path) {
     return GetFileAttributesW(apiPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool Win32Files::deleteFile(const std::string& path) {
+    return DeleteFileW(apiPath(path).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 void Win32Files::removeEverywhere(const std::string& folder, const std::string& name) {
     std::wstring root = apiPath(widen(folder));
     if (!root.empty() && root.back() == L'\\') root.pop_back();  // a drive root

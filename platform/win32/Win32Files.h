@@ -16,6 +16,7 @@ class Win32Files final : public Files {
     std::optional<Bytes> read(const std::string& path, uint64_t offset, size_t maxBytes) override;
     size_t append(const std::string& path, const Bytes& data) override;
     bool exists(const std::string& path) override;
+    bool deleteFile(const std::string& path) override;
     void removeEverywhere(const std::string& folder, const std::string& name) override;
     std::optional<PlainCopy> plainCopy(const std::string& path) override;
     void removePlainCopy(const PlainCopy& copy) override;

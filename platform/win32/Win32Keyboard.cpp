@@ -5,11 +5,35 @@
 namespace tolvira::win32 {
 namespace {
 
+HWND windowOf(WindowId window) {
+    return reinterpret_cast<HWND>(window);
+}
+
+HKL layoutOf(HWND window) {
+    const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
+    return GetKeyboardLayout(thread);
+}
+
 // The keyboard layout of the window that receives the keys.
 HKL foregroundLayout() {
-    const HWND foreground = GetForegroundWindow();
-    const DWORD thread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
-    return GetKeyboardLayout(thread);
+    return layoutOf(GetForegroundWindow());
+}
+
+// Whether the key, with its shift state and Caps Lock as it is now, makes exactly this unit:
+// not a dead key waiting for the next one, not the other case.
+bool makesExactly(const LayoutKey& key, wchar_t unit, HKL layout) {
+    BYTE state[256] = {};
+    if (key.shiftState & 1) state[VK_SHIFT] = 0x80;
+    if (key.shiftState & 2) state[VK_CONTROL] = 0x80;
+    if (key.shiftState & 4) state[VK_MENU] = 0x80;
+    if (GetKeyState(VK_CAPITAL) & 1) state[VK_CAPITAL] = 0x01;
+    const UINT scan = MapVirtualKeyExW(key.virtualKey, MAPVK_VK_TO_VSC, layout);
+    WCHAR made[8];
+    // Flag 4 leaves the thread's keyboard state alone; where it is not known, the dead key that
+    // the look-up left pending is taken away by pressing it once more.
+    const int count = ToUnicodeEx(key.virtualKey, scan, state, made, 8, 4, layout);
+    if (count < 0) ToUnicodeEx(key.virtualKey, scan, state, made, 8, 4, layout);
+    return count == 1 && made[0] == unit;
 }
 
 bool isExtendedKey(WORD vk) {
@@ -70,15 +94,40 @@ bool Win32Keyboard::modifierHeld() {
            isDown(VK_RWIN);
 }
 
-std::optional<LayoutKey> Win32Keyboard::layoutKey(char16_t unit) {
-    const SHORT found = VkKeyScanExW(static_cast<WCHAR>(unit), foregroundLayout());
+WindowId Win32Keyboard::foreground() {
+    return reinterpret_cast<WindowId>(GetForegroundWindow());
+}
+
+bool Win32Keyboard::isOwnWindow(WindowId window) {
+    DWORD pid = 0;
+    return window && GetWindowThreadProcessId(windowOf(window), &pid) &&
+           pid == GetCurrentProcessId();
+}
+
+bool Win32Keyboard::windowExists(WindowId window) {
+    return window && IsWindow(windowOf(window));
+}
+
+std::optional<LayoutKey> Win32Keyboard::layoutKey(WindowId target, char16_t unit) {
+    const HKL layout = layoutOf(windowOf(target));
+    const SHORT found = VkKeyScanExW(static_cast<WCHAR>(unit), layout);
     if (found == -1) return std::nullopt;
-    LayoutKey key{static_cast<uint16_t>(LOBYTE(found)), static_cast<uint8_t>(HIBYTE(found))};
-    // With Caps Lock on, a letter key makes the other case: Shift turns it back.
-    const bool letter = IsCharAlphaW(static_cast<WCHAR>(unit)) && key.virtualKey >= 'A' &&
-                        key.virtualKey <= 'Z' && (key.shiftState & ~1) == 0;
-    if (letter && (GetKeyState(VK_CAPITAL) & 1)) key.shiftState ^= 1;
+    const LayoutKey key{static_cast<uint16_t>(LOBYTE(found)), static_cast<uint8_t>(HIBYTE(found))};
+    if (!makesExactly(key, static_cast<wchar_t>(unit), layout)) return std::nullopt;
     return key;
+}
+
+void Win32Keyboard::startRoundTrip(WindowId target) {
+    ++started_;
+    // A window that is gone has nothing left to read.
+    if (!SendMessageCallbackW(windowOf(target), WM_NULL, 0, 0, answered,
+                              reinterpret_cast<ULONG_PTR>(this))) {
+        ++answered_;
+    }
+}
+
+void CALLBACK Win32Keyboard::answered(HWND, UINT, ULONG_PTR self, LRESULT) {
+    ++reinterpret_cast<Win32Keyboard*>(self)->answered_;
 }
 
 }  // namespace tolvira::win32

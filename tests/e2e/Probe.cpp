@@ -723,6 +723,25 @@ int activate(const Args& a) {
     return verdict(ok, L"window " + a[0] + L" could not be made the foreground window");
 }
 
+// Gives CONTROL the keyboard focus, its window in front, as a click into it would.
+int focus(const Args& a) {
+    HWND wnd = findControl(a[0]);
+    if (!wnd) return kBadUse;
+    HWND top = GetAncestor(wnd, GA_ROOT);
+    const DWORD thread = GetWindowThreadProcessId(wnd, nullptr);
+    const bool ok = pollUntil(parseMs(a, 1), [&] {
+        SetForegroundWindow(top);
+        AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
+        SetFocus(wnd);
+        AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return GetForegroundWindow() == top && GetGUIThreadInfo(thread, &info) &&
+               info.hwndFocus == wnd;
+    });
+    return verdict(ok, L"control " + a[0] + L" could not be given the focus");
+}
+
 int setClipboard(const Args& a) {
     const size_t bytes = (a[0].size() + 1) * sizeof(wchar_t);
     HGLOBAL copy = GlobalAlloc(GMEM_MOVEABLE, bytes);
@@ -824,6 +843,7 @@ const Command kCommands[] = {
     {L"control-enabled", 1, controlEnabled, L"CONTROL"},
     {L"activate", 1, activate, L"TITLE [MS]"},
     {L"set-clipboard", 1, setClipboard, L"TEXT"},
+    {L"focus", 1, focus, L"CONTROL [MS]"},
     {L"lock-file", 2, lockFile, L"PATH MS"},
     {L"dblclick-item-now", 2, dblclickItemNow, L"CONTROL INDEX"},
 };

@@ -1,5 +1,5 @@
-// TargetEdit.exe LOGFILE [--keys-only]: the window the end-to-end scripts type into. A top-level
-// window "tolvira-e2e-target" holds a multi-line edit control with the keyboard focus. Every key
+// TargetEdit.exe LOGFILE [--keys-only] [--title TITLE]: the window the end-to-end scripts type
+// into. A top-level window "tolvira-e2e-target" (or TITLE) holds a multi-line edit control with the keyboard focus. Every key
 // message the edit receives is appended to LOGFILE as one line
 //     <microseconds> <message> <code in hex> <modifiers held> <input time>
 // (message: keydown, keyup, syskeydown, syskeyup, char, syschar, deadchar; modifiers: "-" or
@@ -125,7 +125,13 @@ int wmain(int argc, wchar_t** argv) {
     wc.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
     wc.lpszClassName = L"TolviraE2eTarget";
     RegisterClassW(&wc);
-    HWND main = CreateWindowExW(0, wc.lpszClassName, kTitle, WS_OVERLAPPEDWINDOW, 420, 300, 640,
+    bool keysOnly = false;
+    const wchar_t* title = kTitle;
+    for (int i = 2; i < argc; ++i) {
+        if (std::wstring(argv[i]) == L"--keys-only") keysOnly = true;
+        if (std::wstring(argv[i]) == L"--title" && i + 1 < argc) title = argv[++i];
+    }
+    HWND main = CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW, 420, 300, 640,
                                 400, nullptr, nullptr, instance, nullptr);
     if (!main) return 1;
     SetWindowLongPtrW(main, GWLP_USERDATA, LONG_PTR(&target));
@@ -141,7 +147,6 @@ int wmain(int argc, wchar_t** argv) {
     SetForegroundWindow(main);
     SetFocus(target.edit);
 
-    const bool keysOnly = argc > 2 && std::wstring(argv[2]) == L"--keys-only";
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (keysOnly && (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) &&

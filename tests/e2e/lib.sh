@@ -258,7 +258,7 @@ not_listed() {
     log "ok: \"$1\" not listed"
 }
 
-# start_target_edit KEYLOG [--keys-only]: starts TargetEdit.exe (built next to probe.exe), a
+# start_target_edit KEYLOG [--keys-only] [--title TITLE]: starts TargetEdit.exe (built next to probe.exe), a
 # window "tolvira-e2e-target" whose edit control takes the typed codes, logging every key message
 # it gets into the Unix file KEYLOG (see TargetEdit.cpp), and waits until it has the focus.
 TARGET_TITLE=tolvira-e2e-target
@@ -268,8 +268,11 @@ start_target_edit() {
     "$WINE" "$(dirname "$TOLVIRA_PROBE")/TargetEdit.exe" "Z:${keylog//\//\\}" "$@" \
         >>"$E2E_TMP/target.log" 2>&1 &
     E2E_PIDS+=($!)
-    probe wait-window "$TARGET_TITLE" 30000 || fail "the target window did not appear"
-    probe activate "$TARGET_TITLE" 10000 || fail "the target window did not get the focus"
+    local title=$TARGET_TITLE
+    [[ "${1:-}" == --title ]] && title=$2
+    [[ "${2:-}" == --title ]] && title=$3
+    probe wait-window "$title" 30000 || fail "the window $title did not appear"
+    probe activate "$title" 10000 || fail "the window $title did not get the focus"
 }
 
 # target_text: the target's text, line ends as LF.

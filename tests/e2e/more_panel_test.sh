@@ -79,3 +79,23 @@ expect_eq "camera" "$(reg_get "$SETTINGS_KEY" camera)" ''
 expect_eq "beep" "$(reg_get "$SETTINGS_KEY" beep)" 0
 expect_eq "history" "$(reg_get "$SETTINGS_KEY" history)" 1
 expect_eq "hotkey" "$(reg_get "$SETTINGS_KEY" hotkey)" 'Ctrl+Alt+Q'
+
+log "a scan while an edit box of the panel has the focus is not typed into it"
+probe click more
+wait_for 5 "the more panel to open" visible Fmore
+probe focus tprefix 10000 || fail "tprefix could not be given the focus"
+feed 'QR-Code:99'
+probe wait-item CodeList 0 'QR-Code:99' || fail "the code was not listed"
+# Typed, its keys would have come 20 ms apart right after the listing.
+sleep 0.5
+expect_eq "prefix shown" "$(probe text tprefix)" '前'
+expect_eq "keydelay shown" "$(probe text tkeydelay)" 20
+expect_eq "prefix stored" "$(reg_get "$SETTINGS_KEY" prefix)" '前'
+
+log "camera 2 and \"确定\" restart the engine with the argument 2"
+probe set-text tcamera 2 || fail "cannot type into tcamera"
+probe click moreok
+wait_for 5 "the more panel to close" hidden Fmore
+relaunched() { [[ "$(starts_of "$PROG_DIR")" == 2 ]]; }
+wait_for 15 "the engine to be started again" relaunched
+expect_eq "the relaunched engine's arguments" "$(sed -n '2s/^started [0-9]* //p' "$PROG_DIR/zbarcam.starts" | tr -d '\r')" 'args -q 2'

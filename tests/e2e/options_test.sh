@@ -84,3 +84,52 @@ for r in rows:
 print(len(rows), "records")
 PY
 log "ok: history.csv holds $(cat "$E2E_TMP/history.out")"
+
+log "a formula goes to history.csv behind an apostrophe"
+scan '=1+1'
+expect_target $'<same>\n<same>\n'"<$paced>"$'\n<held1>\n<held2>\n<中文,"引号">\n<=1+1>'
+expect_eq "the last record's code" "$(tail -n 1 "$PROG_DIR/history.csv" | tr -d '\r' | cut -d, -f4)" "'=1+1"
+typed_so_far=$'<same>\n<same>\n'"<$paced>"$'\n<held1>\n<held2>\n<中文,"引号">\n<=1+1>'
+
+log "another window in front mid-code gets nothing; the target gets the rest and the Enter when back"
+other_keys=$E2E_TMP/other.log
+start_target_edit "$other_keys" --title tolvira-e2e-other
+probe activate "$TARGET_TITLE" 10000 || fail "the target could not be brought back to the front"
+code30=thirty-characters-for-a-switch
+chars_now() { char_key_times "$keys1" | wc -l; }
+base=$(chars_now)
+scan "$code30"
+some_typed() { (($(chars_now) >= base + 2)); }
+wait_for 10 "the first keys of the code" some_typed
+# Through the window manager: starting a probe under Wine can take longer than the code.
+xdotool search --name '^tolvira-e2e-other$' windowactivate ||
+    fail "the other window could not be brought to the front"
+probe wait-foreground tolvira-e2e-other 10000 || fail "the other window did not come to the front"
+probe wait-text wt "目标窗口不在前台，暂缓输入 1个" 10000 || fail "the title does not show the held-back code"
+log "ok: the title shows the held-back code"
+held_at=$(chars_now)
+((held_at < base + 32)) || fail "the whole code was typed before the switch"
+# The queue looks at the window in front every 50 ms: a second look shows nothing went anywhere.
+sleep 0.5
+expect_eq "keys typed while the other window was in front" "$(chars_now)" "$held_at"
+expect_eq "keys the other window got" "$(awk '$2 == "char"' "$other_keys" | wc -l)" 0
+probe activate "$TARGET_TITLE" 10000 || fail "the target could not be brought back to the front"
+wait_for 30 "the target to get the rest of the code and its Enter" target_is "$typed_so_far"$'\n'"<$code30>"
+log "ok: the target got the whole code"
+title_back() { [[ "$(probe text wt)" == Tolvira* ]]; }
+wait_for 5 "the title to be back" title_back
+log "ok: the title is back"
+typed_so_far+=$'\n'"<$code30>"
+
+log "停止扫码 mid-code stops the keys within one key"
+base=$(chars_now)
+scan "stopped-code-of-forty-characters-long-xx"
+wait_for 10 "the first keys of the code" some_typed
+probe click bp
+probe wait-text bp "开始扫码" 5000 || fail "the scan did not stop"
+stopped_at=$(chars_now)
+sleep 0.5
+after=$(chars_now)
+((after - stopped_at <= 1)) || fail "$((after - stopped_at)) keys after 停止扫码"
+((after < base + 42)) || fail "the whole code was typed"
+log "ok: $((after - stopped_at)) key after 停止扫码, $((after - base)) of 42 typed"

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/win32/Win32Keyboard.h"
 #include "tests/win32/Win32TestSupport.h"
 
@@ -58,23 +60,45 @@ TEST(Keyboard, TypesTextLiterallyAndTheSuffixAsARealKey) {
     EXPECT_TRUE(Win32Keyboard().send({}));
 }
 
-TEST(Keyboard, LayoutKeysComeFromTheLayoutWithTheShiftTheyNeed) {
+// Caps Lock changes what a letter key makes: such a character is left to Unicode input.
+TEST(Keyboard, LayoutKeysComeFromTheTargetsLayoutWithTheShiftTheyNeed) {
     if (!displayAvailable()) GTEST_SKIP() << "no display, no keyboard layout";
     Win32Keyboard keyboard;
+    TestWindow window(L"layout target");
+    ASSERT_TRUE(window.get());
+    const WindowId target = reinterpret_cast<WindowId>(window.get());
     const bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
-    const std::optional<LayoutKey> lower = keyboard.layoutKey(u'a');
-    ASSERT_TRUE(lower);
-    EXPECT_EQ(lower->virtualKey, 'A');
-    EXPECT_EQ(lower->shiftState, caps ? 1 : 0);
-    const std::optional<LayoutKey> upper = keyboard.layoutKey(u'A');
-    ASSERT_TRUE(upper);
-    EXPECT_EQ(upper->virtualKey, 'A');
-    EXPECT_EQ(upper->shiftState, caps ? 0 : 1);
-    const std::optional<LayoutKey> digit = keyboard.layoutKey(u'1');
-    ASSERT_TRUE(digit);
-    EXPECT_EQ(digit->virtualKey, '1');
-    EXPECT_EQ(digit->shiftState, 0);
-    EXPECT_FALSE(keyboard.layoutKey(0x4E2D)) << "no key makes a Chinese character";
+    const std::optional<LayoutKey> lower = keyboard.layoutKey(target, u'a');
+    const std::optional<LayoutKey> upper = keyboard.layoutKey(target, u'A');
+    if (caps) {
+        EXPECT_FALSE(lower);
+        EXPECT_FALSE(upper);
+    } else {
+        EXPECT_EQ(lower, (LayoutKey{'A', 0}));
+        EXPECT_EQ(upper, (LayoutKey{'A', 1}));
+    }
+    EXPECT_EQ(keyboard.layoutKey(target, u'1'), (LayoutKey{'1', 0}));
+    EXPECT_FALSE(keyboard.layoutKey(target, 0x4E2D)) << "no key makes a Chinese character";
+}
+
+TEST(Keyboard, TellsItsOwnWindowsAndAnswersARoundTripWhenTheWindowHasHandledIt) {
+    Win32Keyboard keyboard;
+    auto window = std::make_unique<TestWindow>(L"round trip");
+    ASSERT_TRUE(window->get());
+    const WindowId id = reinterpret_cast<WindowId>(window->get());
+    EXPECT_TRUE(keyboard.isOwnWindow(id));
+    EXPECT_FALSE(keyboard.isOwnWindow(reinterpret_cast<WindowId>(GetDesktopWindow())));
+    EXPECT_TRUE(keyboard.windowExists(id));
+    keyboard.startRoundTrip(id);
+    for (int i = 0; i < 200 && !keyboard.roundTripDone(); ++i) {
+        pumpMessages();
+        Sleep(5);
+    }
+    EXPECT_TRUE(keyboard.roundTripDone());
+    window.reset();
+    EXPECT_FALSE(keyboard.windowExists(id));
+    keyboard.startRoundTrip(id);
+    EXPECT_TRUE(keyboard.roundTripDone()) << "a window that is gone reads nothing more";
 }
 
 TEST(Keyboard, NoModifierIsHeldWhenNobodyPressesOne) {
