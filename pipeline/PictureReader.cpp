@@ -36,7 +36,9 @@ std::optional<Bytes> firstLine(Files& files, const std::string& path) {
 }  // namespace
 
 ChildSpec imageEngineRun(Files& files, const std::string& folder, const std::string& picture) {
-    return {imageEngine(files, folder), {"-D", "-q", picture}, inFolder(folder, kResultName)};
+    return {imageEngine(files, folder),
+            {"-D", "-q", kQrBytesUnchanged, kTryInverted, picture},
+            inFolder(folder, kResultName)};
 }
 
 void PictureReader::drop(const std::vector<std::string>& files) {

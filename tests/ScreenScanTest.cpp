@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "engine/EngineLaunch.h"
 #include "settings/HotKeyText.h"
 #include "tests/FormFixture.h"
 
@@ -137,7 +138,9 @@ TEST_F(ScreenScanTest, CaptureLeavesOutTheWindowAndTheVideoWindowAndTheEngineRea
     fx.worker.finishAll();
     ASSERT_EQ(imageRuns(), 1u);
     EXPECT_EQ(fx.children.started.back(),
-              (ChildSpec{kImageEngine, {"-D", "-q", fx.screen.pictures[0]}, kBar2Dat}));
+              (ChildSpec{kImageEngine,
+                         {"-D", "-q", kQrBytesUnchanged, kTryInverted, fx.screen.pictures[0]},
+                         kBar2Dat}));
     EXPECT_NE(fx.screen.pictures[0].rfind("C:\\Scan\\", 0), 0u) << "not in the program folder";
 }
 
