@@ -9,8 +9,6 @@ done
 : "${TOLVIRA_IMAGE_SHIM:?path of the zbarimg.exe shim}"
 e2e_begin
 e2e_program_folder 'R&D %TEMP% x' 'window_delay_ms=300'
-cp "$TOLVIRA_IMAGE_SHIM" "$PROG_DIR/zbarimg.exe"
-
 out_dat=$PROG_DIR/out.dat
 
 # bytes FILE: the file as hex, so line ends and odd bytes show.
@@ -50,6 +48,7 @@ expect_eq "engine starts" "$(starts_of "$PROG_DIR")" 1
 
 log "zbarimg shim: real decoding, odd file names and odd data"
 e2e_program_folder 'R&D %TEMP% x' 'window=never'
+cp "$TOLVIRA_IMAGE_SHIM" "$PROG_DIR/zbarimg.exe"
 for name in 'q r&x^z%PATH%!a!(b)[c];d,e=f.png' "it's @x~.png" '码 图.png'; do
     qrencode -o "$PROG_DIR/$name" 'hello'
     code=0
