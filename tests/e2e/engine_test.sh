@@ -27,7 +27,9 @@ stranger_window() {
 
 # Asked again at each poll of wait_for.
 engine_starts_are() { [[ "$(starts_of "$PROG_DIR")" == "$1" ]]; }
-link_enabled() { probe control-enabled restart >/dev/null; }
+# The probe's own answer goes into a failure's message: "disabled", or nothing when it found no
+# such control.
+link_enabled() { LINK_STATE=$(probe control-enabled restart 2>/dev/null | tr -d '\r'); [[ $LINK_STATE == enabled ]]; }
 link_disabled() { ! link_enabled; }
 times_listed() { probe items CodeList | grep -cxF -- "$1" || true; }
 
@@ -50,7 +52,7 @@ e2e_program_folder 'never starts' 'start=fail'
 start_tolvira
 open_panel
 probe wait-text TCCam "$NOT_RUNNING" 10000 || fail "the status line does not say $NOT_RUNNING"
-link_enabled || fail "the link is not enabled while the engine is not running"
+link_enabled || fail "the link is not enabled while the engine is not running (probe: '$LINK_STATE')"
 probe wait-item CodeList 0 '[图像识别模块已退出]' 10000 || fail "the engine's end was not told"
 expect_eq "CodeList" "$(probe items CodeList)" $'[图像识别模块已退出]\n[正在加载图像识别模块]'
 expect_eq "engine starts" "$(starts_of "$PROG_DIR")" 1
@@ -133,7 +135,7 @@ probe wait-processes zbarcam.exe 0 || fail "the engine did not crash"
 expect_eq "status line" "$(probe text TCCam)" "$RUNNING"
 open_panel
 probe wait-text TCCam "$NOT_RUNNING" 10000 || fail "the status line does not say $NOT_RUNNING"
-link_enabled || fail "the link is not enabled while the engine is not running"
+link_enabled || fail "the link is not enabled while the engine is not running (probe: '$LINK_STATE')"
 
 log "\"[初始化]\" with an engine that never starts: relaunched all the same, not running, its error line listed"
 printf 'start=fail\nerror=ERROR: zbar processor: out of cheese\n' >"$PROG_DIR/zbarcam.script"
