@@ -6,8 +6,6 @@
 namespace tolvira::test {
 namespace {
 
-using Items = std::vector<std::string>;
-constexpr const char* kLoading = "[正在加载图像识别模块]";
 constexpr const char* kReinit = "[图像识别模块初始化]";
 constexpr const char* kNoCamera = "[未找到摄像头，图像识别模块已退出]";
 constexpr const char* kErrFile = "C:\\Scan\\zbarcam.err";

@@ -15,6 +15,7 @@ namespace tolvira::test {
 using Items = std::vector<std::string>;
 
 inline constexpr const char* kBarDat = "C:\\Scan\\bar.dat";
+inline constexpr const char* kBar2Dat = "C:\\Scan\\bar2.dat";
 inline constexpr const char* kDataTxt = "C:\\Scan\\data.txt";
 inline constexpr const char* kLoading = "[正在加载图像识别模块]";
 

@@ -6,7 +6,6 @@ namespace tolvira::test {
 namespace {
 
 using Texts = std::vector<std::string>;
-constexpr const char* kBar2Dat = "C:\\Scan\\bar2.dat";
 constexpr const char* kImageEngine = "zbarimg.exe";
 constexpr const char* kPicture = "D:\\photo.png";
 

@@ -12,7 +12,6 @@ namespace tolvira::test {
 namespace {
 
 using Texts = std::vector<std::string>;
-constexpr const char* kBar2Dat = "C:\\Scan\\bar2.dat";
 constexpr const char* kHistory = "C:\\Scan\\history.csv";
 constexpr const char* kImageEngine = "zbarimg.exe";
 constexpr KeyChord kCtrlAltQ{KeyChord::Ctrl | KeyChord::Alt, 'Q'};
