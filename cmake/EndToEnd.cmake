@@ -47,6 +47,11 @@ target_link_libraries(tolvira_capture_time PRIVATE tolvira_win32)
 tolvira_test_tool(tolvira_tick_cost UNICODE OUTPUT_NAME tick-cost SOURCES tests/e2e/TickCost.cpp)
 target_link_libraries(tolvira_tick_cost PRIVATE tolvira_win32 oleaut32 wbemuuid)
 
+# Not a test: how long saving the clipboard before a paste takes (measure_clipboard_save.sh).
+tolvira_test_tool(tolvira_clipboard_save_cost UNICODE OUTPUT_NAME clipboard-save-cost
+                  SOURCES tests/e2e/ClipboardSaveCost.cpp)
+target_link_libraries(tolvira_clipboard_save_cost PRIVATE tolvira_win32)
+
 # Not a test: how long the window's thread stays busy at a stretch (measure_ui_stall.sh).
 tolvira_test_tool(tolvira_ui_stall UNICODE OUTPUT_NAME ui-stall SOURCES tests/e2e/UiStall.cpp)
 target_link_libraries(tolvira_ui_stall PRIVATE user32)

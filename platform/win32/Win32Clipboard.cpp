@@ -1,6 +1,10 @@
 #include "platform/win32/Win32Clipboard.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
 
 #include "platform/win32/Handle.h"
 #include "platform/win32/Text.h"
@@ -36,8 +40,7 @@ bool isMemoryFormat(UINT format) {
     }
 }
 
-std::optional<Bytes> memoryBytes(HANDLE data) {
-    const SIZE_T size = GlobalSize(data);
+std::optional<Bytes> memoryBytes(HANDLE data, SIZE_T size) {
     const void* source = size ? GlobalLock(data) : nullptr;
     if (!source) return std::nullopt;
     Bytes bytes(static_cast<const char*>(source), size);
@@ -45,7 +48,55 @@ std::optional<Bytes> memoryBytes(HANDLE data) {
     return bytes;
 }
 
+// Opened without an owner: reading needs none, and the reading thread has no window.
+std::optional<ClipboardContents> readClipboard() {
+    const OpenedClipboard clipboard(openClipboard(nullptr));
+    if (!clipboard) return std::nullopt;
+    ClipboardContents contents;
+    size_t total = 0;
+    for (UINT format = EnumClipboardFormats(0); format != 0;
+         format = EnumClipboardFormats(format)) {
+        if (!isMemoryFormat(format)) continue;
+        const HANDLE data = GetClipboardData(format);
+        if (!data) continue;
+        const SIZE_T size = GlobalSize(data);
+        total += size;
+        if (total > Win32Clipboard::kKeepLimitBytes) return std::nullopt;
+        if (std::optional<Bytes> bytes = memoryBytes(data, size)) {
+            contents.items.push_back({format, std::move(*bytes)});
+        }
+    }
+    return contents;
+}
+
 }  // namespace
+
+struct Win32Clipboard::Read {
+    std::mutex mutex;
+    std::condition_variable over;
+    bool finished = false;
+    std::optional<ClipboardContents> contents;
+
+    void finish(std::optional<ClipboardContents> result) {
+        {
+            const std::lock_guard lock(mutex);
+            contents = std::move(result);
+            finished = true;
+        }
+        over.notify_all();
+    }
+    bool isOver() {
+        const std::lock_guard lock(mutex);
+        return finished;
+    }
+    std::optional<ClipboardContents> waitUntil(std::chrono::steady_clock::time_point deadline) {
+        std::unique_lock lock(mutex);
+        if (!over.wait_until(lock, deadline, [this] { return finished; })) return std::nullopt;
+        return std::move(contents);
+    }
+};
+
+Win32Clipboard::Win32Clipboard(std::function<HWND()> owner) : owner_(std::move(owner)) {}
 
 bool Win32Clipboard::clear() {
     const OpenedClipboard clipboard(openClipboard(owner_()));
@@ -70,19 +121,15 @@ bool Win32Clipboard::setText(const std::string& text) {
 }
 
 std::optional<ClipboardContents> Win32Clipboard::save() {
-    const OpenedClipboard clipboard(openClipboard(owner_()));
-    if (!clipboard) return std::nullopt;
-    ClipboardContents contents;
-    for (UINT format = EnumClipboardFormats(0); format != 0;
-         format = EnumClipboardFormats(format)) {
-        if (!isMemoryFormat(format)) continue;
-        const HANDLE data = GetClipboardData(format);
-        if (!data) continue;
-        if (std::optional<Bytes> bytes = memoryBytes(data)) {
-            contents.items.push_back({format, std::move(*bytes)});
-        }
-    }
-    return contents;
+    // Starting the thread counts too: it takes milliseconds under Wine.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kSaveLimitMs);
+    // A read still waiting on a slow program holds the clipboard open.
+    if (reading_ && !reading_->isOver()) return std::nullopt;
+    reading_ = std::make_shared<Read>();
+    // Detached: the read can't be cut short, and exit must not wait for it.
+    std::thread([read = reading_] { read->finish(readClipboard()); }).detach();
+    return reading_->waitUntil(deadline);
 }
 
 bool Win32Clipboard::restore(const ClipboardContents& contents) {

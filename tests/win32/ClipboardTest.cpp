@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -102,6 +103,99 @@ TEST_F(ClipboardTest, SaveAndRestoreBringBackEveryMemoryFormat) {
     EXPECT_TRUE(empty->items.empty());
     ASSERT_TRUE(clipboard.restore(*empty));
     EXPECT_EQ(clipboardText(), L"<none>");
+}
+
+TEST_F(ClipboardTest, SaveGivesNothingForMoreThanItKeepsAndLeavesTheClipboard) {
+    ASSERT_TRUE(OpenClipboard(window.get()));
+    EmptyClipboard();
+    const size_t size = Win32Clipboard::kKeepLimitBytes + 1;
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memset(GlobalLock(memory), 'x', size);
+    GlobalUnlock(memory);
+    const UINT custom = RegisterClipboardFormatW(L"Tolvira test format");
+    SetClipboardData(custom, memory);
+    CloseClipboard();
+    const uint32_t before = clipboard.changeCount();
+
+    EXPECT_FALSE(clipboard.save());
+    EXPECT_EQ(clipboard.changeCount(), before);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_TRUE(IsClipboardFormatAvailable(custom));
+    CloseClipboard();
+}
+
+// Another program's window that puts text on the clipboard to be rendered only when asked, and
+// when asked waits for the test's go-ahead first.
+class SlowRenderer {
+  public:
+    SlowRenderer() : thread_([this] { run(); }) { WaitForSingleObject(ready_, INFINITE); }
+    ~SlowRenderer() {
+        SetEvent(release_);
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+        CloseHandle(ready_);
+        CloseHandle(release_);
+    }
+    SlowRenderer(const SlowRenderer&) = delete;
+    SlowRenderer& operator=(const SlowRenderer&) = delete;
+    void release() { SetEvent(release_); }
+
+  private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_RENDERFORMAT) return DefWindowProcW(window, message, wParam, lParam);
+        auto* self = reinterpret_cast<SlowRenderer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        WaitForSingleObject(self->release_, INFINITE);
+        const wchar_t text[] = L"rendered";
+        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+        std::memcpy(GlobalLock(memory), text, sizeof text);
+        GlobalUnlock(memory);
+        SetClipboardData(CF_UNICODETEXT, memory);
+        return 0;
+    }
+    void run() {
+        threadId_ = GetCurrentThreadId();
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = windowProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"TolviraSlowRenderer";
+        RegisterClassW(&windowClass);
+        const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0,
+                                            nullptr, nullptr, windowClass.hInstance, nullptr);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        if (OpenClipboard(window)) {
+            EmptyClipboard();
+            SetClipboardData(CF_UNICODETEXT, nullptr);
+            CloseClipboard();
+        }
+        SetEvent(ready_);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+        DestroyWindow(window);
+    }
+
+    HANDLE ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD threadId_ = 0;
+    std::thread thread_;  // last: it starts once the events are made
+};
+
+TEST_F(ClipboardTest, SaveGivesUpOnASlowRendererAndWorksOnceItHasRendered) {
+    SlowRenderer renderer;
+    EXPECT_FALSE(clipboard.save());
+    EXPECT_FALSE(clipboard.save()) << "the first read still holds the clipboard";
+    renderer.release();
+
+    std::optional<ClipboardContents> saved;
+    for (int waited = 0; !saved && waited < 10000; waited += 10) {
+        Sleep(10);
+        saved = clipboard.save();
+    }
+    ASSERT_TRUE(saved) << "the clipboard could not be saved after the render";
+    const auto text = std::find_if(saved->items.begin(), saved->items.end(),
+                                   [](const auto& item) { return item.format == CF_UNICODETEXT; });
+    ASSERT_NE(text, saved->items.end());
+    EXPECT_EQ(text->data, std::string(reinterpret_cast<const char*>(L"rendered"), 18));
+    ASSERT_TRUE(clipboard.clear());  // ours again: the renderer's window can go without rendering
 }
 
 }  // namespace

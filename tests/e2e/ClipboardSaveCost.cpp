@@ -1,0 +1,121 @@
+// clipboard-save-cost.exe [N]: how long saving the user's clipboard holds the calling thread,
+// with the program's own clipboard code, for one item of 10 KiB, 1, 2 and 8 MiB (median and
+// longest of N saves, default 20, whether the save kept it, and what putting it back costs), and,
+// for comparison, one read on the calling thread itself; then for data that the copying
+// program renders only when asked and takes 2 s to. A figure, not a test: nothing is asserted.
+// tests/e2e/measure_clipboard_save.sh runs it under Wine.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/win32/Win32Clipboard.h"
+
+namespace {
+
+using tolvira::ClipboardContents;
+
+double nowMs() {
+    LARGE_INTEGER frequency, count;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&count);
+    return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+HWND makeWindow(WNDPROC procedure, const wchar_t* name) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = name;
+    RegisterClassW(&windowClass);
+    return CreateWindowExW(0, name, L"", 0, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance,
+                           nullptr);
+}
+
+bool put(HWND owner, UINT format, size_t size) {
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
+    std::memset(GlobalLock(memory), 'x', size);
+    GlobalUnlock(memory);
+    const bool ok = SetClipboardData(format, memory) != nullptr;
+    CloseClipboard();
+    return ok;
+}
+
+LRESULT CALLBACK slowRender(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_RENDERFORMAT) return DefWindowProcW(window, message, wParam, lParam);
+    Sleep(2000);
+    const wchar_t text[] = L"late";
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+    std::memcpy(GlobalLock(memory), text, sizeof text);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const int saves = argc > 1 ? std::max(1, _wtoi(argv[1])) : 20;
+    const HWND owner = makeWindow(DefWindowProcW, L"TolviraSaveCostOwner");
+    tolvira::win32::Win32Clipboard clipboard([owner] { return owner; });
+    const UINT format = RegisterClipboardFormatW(L"Tolvira save cost");
+
+    for (const size_t size : {size_t{10} << 10, size_t{1} << 20, size_t{2} << 20, size_t{8} << 20}) {
+        if (!put(owner, format, size)) return std::fprintf(stderr, "cannot fill the clipboard\n"), 1;
+        std::vector<double> took;
+        int kept = 0;
+        double restoreMs = 0;
+        for (int i = 0; i < saves; ++i) {
+            const double start = nowMs();
+            const std::optional<ClipboardContents> saved = clipboard.save();
+            took.push_back(nowMs() - start);
+            kept += saved && !saved->items.empty() && saved->items[0].data.size() >= size;
+            if (saved && i == 0) {
+                const double restoreStart = nowMs();
+                clipboard.restore(*saved);
+                restoreMs = nowMs() - restoreStart;
+            }
+            Sleep(saved ? 50 : 3000);  // a read that ran out of time ends before the next save
+        }
+        const double start = nowMs();
+        if (OpenClipboard(nullptr)) {
+            const HANDLE data = GetClipboardData(format);
+            const std::string copy(static_cast<const char*>(GlobalLock(data)), GlobalSize(data));
+            GlobalUnlock(data);
+            CloseClipboard();
+        }
+        std::printf("direct read %.1f ms; ", nowMs() - start);
+        std::sort(took.begin(), took.end());
+        std::printf("%6zu KiB: median %.1f ms, longest %.1f ms, kept %d of %d, restore %.1f ms\n",
+                    size >> 10, took[took.size() / 2], took.back(), kept, saves, restoreMs);
+    }
+
+    std::thread renderer([] {
+        const HWND window = makeWindow(slowRender, L"TolviraSaveCostRenderer");
+        if (OpenClipboard(window)) {
+            EmptyClipboard();
+            SetClipboardData(CF_UNICODETEXT, nullptr);
+            CloseClipboard();
+        }
+        MSG message;
+        const double until = nowMs() + 5000;
+        while (nowMs() < until) {
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            Sleep(5);
+        }
+    });
+    Sleep(200);
+    const double start = nowMs();
+    const bool kept = clipboard.save().has_value();
+    std::printf("rendered on request in 2 s: save returned after %.1f ms, %s\n", nowMs() - start,
+                kept ? "kept" : "nothing kept (the code is typed)");
+    renderer.join();
+    return 0;
+}
