@@ -122,6 +122,7 @@ void TypingQueue::run() {
             if (timer_.enabled()) return;
             continue;  // the code lost its keys
         }
+        if (step.paste && !clipboardSaved(code)) return;
         perform(step, code.target);
         const int pause = step.pauseAfterMs;
         code.steps.pop_front();
@@ -156,17 +157,28 @@ bool TypingQueue::mayPress(Code& code) {
     return false;
 }
 
+bool TypingQueue::clipboardSaved(Code& code) {
+    ClipboardSave save = clipboard_.save();
+    if (save.status == ClipboardSave::Status::Reading && code.saveWaitedMs < kSaveGiveUpMs) {
+        code.saveWaitedMs += kHeldKeysRetryMs;
+        waitFor(kHeldKeysRetryMs);
+        return false;
+    }
+    code.saveWaitedMs = 0;
+    if (save.status == ClipboardSave::Status::Saved) saved_ = std::move(save.contents);
+    return true;
+}
+
 void TypingQueue::perform(TypingStep& step, WindowId target) {
     KeyPress keys;
     if (step.paste) {
         // A clipboard that can't be saved or set is not pasted through: the text is typed.
-        std::optional<ClipboardContents> before = clipboard_.save();
-        if (before && clipboard_.setText(*step.paste)) {
-            saved_ = std::move(before);
+        if (saved_ && clipboard_.setText(*step.paste)) {
             pastedChange_ = clipboard_.changeCount();
             restoreWaitedMs_ = -1;
             keys = pastePress();
         } else {
+            saved_.reset();
             for (const std::u16string& c : typedCharacters(*step.paste)) {
                 append(keys, unicodePress(c));
             }

@@ -25,6 +25,9 @@ inline constexpr int kPasteSettleMs = 100;
 inline constexpr int kPasteLimitMs = 2000;
 // A clipboard that another program holds is tried again this long after the paste at most.
 inline constexpr int kRestoreGiveUpMs = 10000;
+// A paste waits this long at most for the user's clipboard to be saved (its program may be slow
+// to hand its data over); then the code is typed.
+inline constexpr int kSaveGiveUpMs = 2000;
 // How often held keys, the window in front and the target's answer are looked at again.
 inline constexpr int kHeldKeysRetryMs = 50;
 
@@ -84,11 +87,14 @@ class TypingQueue {
         WindowId target = 0;  // chosen as its first key goes
         bool copies = false;
         std::optional<std::string> copyText;
+        int saveWaitedMs = 0;  // for its paste's save of the user's clipboard
     };
 
     void run();
     // Whether the step's keys may go now; otherwise the queue waits, or the code loses its keys.
     bool mayPress(Code& code);
+    // Before a paste; false while the save is under way (the queue waits).
+    bool clipboardSaved(Code& code);
     void perform(TypingStep& step, WindowId target);
     // The restore step; true when done.
     bool restoreWhenRead(WindowId target);

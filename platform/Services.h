@@ -137,13 +137,22 @@ struct ClipboardContents {
     bool operator==(const ClipboardContents&) const = default;
 };
 
+// A save of what the clipboard holds. Reading can take a while: the program that copied may
+// render its data only when asked.
+struct ClipboardSave {
+    enum class Status { Saved, Reading, Unreadable };
+    Status status = Status::Unreadable;
+    ClipboardContents contents;  // when Saved
+};
+
 class Clipboard {
   public:
     virtual ~Clipboard() = default;
     virtual bool clear() = 0;
     virtual bool setText(const std::string& text) = 0;
-    // Nothing when the clipboard can't be read now.
-    virtual std::optional<ClipboardContents> save() = 0;
+    // Never waits long: Reading means ask again later; Unreadable, that it can't be saved now
+    // (another program holds it, or it holds too much to keep).
+    virtual ClipboardSave save() = 0;
     virtual bool restore(const ClipboardContents& contents) = 0;
     // Changes whenever anyone changes the clipboard.
     virtual uint32_t changeCount() = 0;

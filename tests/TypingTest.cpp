@@ -340,6 +340,28 @@ TEST_F(TypingTest, TheClipboardIsPutBackAtTheLatestAtTheLimitAndTriedAgainWhileH
     EXPECT_EQ(fx.clipboard.text, "the user's");
 }
 
+TEST_F(TypingTest, APasteWaitsForASlowSaveOfTheClipboardAndIsTypedAfterTheLimit) {
+    Options o;
+    o.typeMode = TypeMode::Paste;
+    running(o);
+    fx.clipboard.text = "the user's";
+    fx.clipboard.slowReads = 3;
+    scan("QR-Code:A");
+    EXPECT_TRUE(fx.keyboard.batches.empty());
+    advance(3 * kHeldKeysRetryMs);
+    EXPECT_EQ(fx.keyboard.clipboardAt, Texts{"A"}) << "pasted once saved";
+    advance(1000);
+    EXPECT_EQ(fx.clipboard.text, "the user's");
+
+    fx.clipboard.slowReads = 1000;
+    scan("QR-Code:B");
+    advance(kSaveGiveUpMs - kHeldKeysRetryMs);
+    EXPECT_EQ(fx.keyboard.batches.size(), 1u);
+    advance(kHeldKeysRetryMs);
+    EXPECT_EQ(typed().back(), "B") << "as Unicode keys, no Ctrl+V";
+    EXPECT_EQ(fx.clipboard.text, "the user's");
+}
+
 TEST_F(TypingTest, PasteModePressesCtrlVThenPutsTheClipboardBack) {
     Options o;
     o.typeMode = TypeMode::Paste;

@@ -212,11 +212,15 @@ bool FakeClipboard::setText(const std::string& newText) {
     return true;
 }
 
-std::optional<ClipboardContents> FakeClipboard::save() {
-    if (held) return std::nullopt;
-    ClipboardContents contents;
-    if (text) contents.items.push_back({kUnicodeTextFormat, *text});
-    return contents;
+ClipboardSave FakeClipboard::save() {
+    if (held) return {};
+    if (slowReads > 0) {
+        --slowReads;
+        return {ClipboardSave::Status::Reading, {}};
+    }
+    ClipboardSave save{ClipboardSave::Status::Saved, {}};
+    if (text) save.contents.items.push_back({kUnicodeTextFormat, *text});
+    return save;
 }
 
 bool FakeClipboard::restore(const ClipboardContents& contents) {

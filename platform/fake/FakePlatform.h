@@ -125,11 +125,12 @@ class FakeClipboard : public Clipboard {
   public:
     bool clear() override;
     bool setText(const std::string& text) override;
-    std::optional<ClipboardContents> save() override;
+    ClipboardSave save() override;
     bool restore(const ClipboardContents& contents) override;
     uint32_t changeCount() override { return static_cast<uint32_t>(changes); }
     std::optional<std::string> text;  // nothing: empty clipboard
     bool held = false;                // another program holds it open
+    int slowReads = 0;                // saves that answer Reading first
     int changes = 0;
 };
 

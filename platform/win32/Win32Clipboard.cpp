@@ -49,10 +49,12 @@ std::optional<Bytes> memoryBytes(HANDLE data, SIZE_T size) {
 }
 
 // Opened without an owner: reading needs none, and the reading thread has no window.
-std::optional<ClipboardContents> readClipboard() {
+// `sequence` is the clipboard's change count as the read ends, before anyone can change it.
+ClipboardSave readClipboard(DWORD& sequence) {
     const OpenedClipboard clipboard(openClipboard(nullptr));
-    if (!clipboard) return std::nullopt;
-    ClipboardContents contents;
+    sequence = GetClipboardSequenceNumber();
+    if (!clipboard) return {};
+    ClipboardSave save{ClipboardSave::Status::Saved, {}};
     size_t total = 0;
     for (UINT format = EnumClipboardFormats(0); format != 0;
          format = EnumClipboardFormats(format)) {
@@ -61,12 +63,13 @@ std::optional<ClipboardContents> readClipboard() {
         if (!data) continue;
         const SIZE_T size = GlobalSize(data);
         total += size;
-        if (total > Win32Clipboard::kKeepLimitBytes) return std::nullopt;
+        if (total > Win32Clipboard::kKeepLimitBytes) return {};
         if (std::optional<Bytes> bytes = memoryBytes(data, size)) {
-            contents.items.push_back({format, std::move(*bytes)});
+            save.contents.items.push_back({format, std::move(*bytes)});
         }
     }
-    return contents;
+    sequence = GetClipboardSequenceNumber();
+    return save;
 }
 
 }  // namespace
@@ -75,12 +78,16 @@ struct Win32Clipboard::Read {
     std::mutex mutex;
     std::condition_variable over;
     bool finished = false;
-    std::optional<ClipboardContents> contents;
+    ClipboardSave save;
+    DWORD sequence = 0;
 
-    void finish(std::optional<ClipboardContents> result) {
+    void run() {
+        DWORD endedAt = 0;
+        ClipboardSave result = readClipboard(endedAt);
         {
             const std::lock_guard lock(mutex);
-            contents = std::move(result);
+            save = std::move(result);
+            sequence = endedAt;
             finished = true;
         }
         over.notify_all();
@@ -89,10 +96,9 @@ struct Win32Clipboard::Read {
         const std::lock_guard lock(mutex);
         return finished;
     }
-    std::optional<ClipboardContents> waitUntil(std::chrono::steady_clock::time_point deadline) {
+    bool waitUntil(std::chrono::steady_clock::time_point deadline) {
         std::unique_lock lock(mutex);
-        if (!over.wait_until(lock, deadline, [this] { return finished; })) return std::nullopt;
-        return std::move(contents);
+        return over.wait_until(lock, deadline, [this] { return finished; });
     }
 };
 
@@ -120,16 +126,20 @@ bool Win32Clipboard::setText(const std::string& text) {
     return true;
 }
 
-std::optional<ClipboardContents> Win32Clipboard::save() {
+ClipboardSave Win32Clipboard::save() {
     // Starting the thread counts too: it takes milliseconds under Wine.
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kSaveLimitMs);
-    // A read still waiting on a slow program holds the clipboard open.
-    if (reading_ && !reading_->isOver()) return std::nullopt;
-    reading_ = std::make_shared<Read>();
-    // Detached: the read can't be cut short, and exit must not wait for it.
-    std::thread([read = reading_] { read->finish(readClipboard()); }).detach();
-    return reading_->waitUntil(deadline);
+    if (reading_ && !reading_->isOver()) return {ClipboardSave::Status::Reading, {}};
+    // A read that ended after its wait counts only while the clipboard is as it left it.
+    if (!reading_ || reading_->sequence != GetClipboardSequenceNumber()) {
+        reading_ = std::make_shared<Read>();
+        // Detached: the read can't be cut short, and exit must not wait for it.
+        std::thread([read = reading_] { read->run(); }).detach();
+        if (!reading_->waitUntil(deadline)) return {ClipboardSave::Status::Reading, {}};
+    }
+    const std::shared_ptr<Read> read = std::move(reading_);
+    return std::move(read->save);
 }
 
 bool Win32Clipboard::restore(const ClipboardContents& contents) {

@@ -23,11 +23,11 @@ class Win32Clipboard final : public Clipboard {
     // Every format held in global memory; drawings (bitmaps, metafiles, palettes) come back
     // through the bitmap-as-memory format that Windows makes from them. Reading may wait on
     // the program that copied (data it renders only when asked), so it runs on a thread of its
-    // own and is waited for kSaveLimitMs at most: a read that takes longer gives nothing, as a
-    // clipboard that can't be read does, and so does every save until that read is over. More
-    // than kKeepLimitBytes in all gives nothing too: putting it back would hold the window's
+    // own and is waited for kSaveLimitMs at most: a read that takes longer is Reading, and the
+    // next saves hand it over once it has ended, if the clipboard has not changed since. More
+    // than kKeepLimitBytes in all is Unreadable: putting it back would hold the window's
     // thread as long (about 12 ms a MiB under Wine).
-    std::optional<ClipboardContents> save() override;
+    ClipboardSave save() override;
     bool restore(const ClipboardContents& contents) override;
     uint32_t changeCount() override { return GetClipboardSequenceNumber(); }
 
