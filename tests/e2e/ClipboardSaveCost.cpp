@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/win32/Win32Clipboard.h"
+#include "tests/win32/SlowRenderer.h"
 
 namespace {
 
@@ -25,16 +26,6 @@ double nowMs() {
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&count);
     return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-HWND makeWindow(WNDPROC procedure, const wchar_t* name) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = name;
-    RegisterClassW(&windowClass);
-    return CreateWindowExW(0, name, L"", 0, 0, 0, 0, 0, nullptr, nullptr, windowClass.hInstance,
-                           nullptr);
 }
 
 bool put(HWND owner, UINT format, size_t size) {
@@ -48,22 +39,12 @@ bool put(HWND owner, UINT format, size_t size) {
     return ok;
 }
 
-LRESULT CALLBACK slowRender(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != WM_RENDERFORMAT) return DefWindowProcW(window, message, wParam, lParam);
-    Sleep(2000);
-    const wchar_t text[] = L"late";
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
-    std::memcpy(GlobalLock(memory), text, sizeof text);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    return 0;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const int saves = argc > 1 ? std::max(1, _wtoi(argv[1])) : 20;
-    const HWND owner = makeWindow(DefWindowProcW, L"TolviraSaveCostOwner");
+    const HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                       GetModuleHandleW(nullptr), nullptr);
     tolvira::win32::Win32Clipboard clipboard([owner] { return owner; });
     const UINT format = RegisterClipboardFormatW(L"Tolvira save cost");
 
@@ -107,25 +88,16 @@ int wmain(int argc, wchar_t** argv) {
             size >> 10, took[took.size() / 2], took.back(), kept, saves, restoreMs);
     }
 
-    std::thread renderer([] {
-        const HWND window = makeWindow(slowRender, L"TolviraSaveCostRenderer");
-        if (OpenClipboard(window)) {
-            EmptyClipboard();
-            SetClipboardData(CF_UNICODETEXT, nullptr);
-            CloseClipboard();
-        }
-        MSG message;
-        const double until = nowMs() + 5000;
-        while (nowMs() < until) {
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-            Sleep(5);
-        }
+    tolvira::win32::test::SlowRenderer renderer;
+    std::thread goAhead([&renderer] {
+        Sleep(2000);
+        renderer.release();
     });
-    Sleep(200);
     const double start = nowMs();
     const bool reading = clipboard.save().status == ClipboardSave::Status::Reading;
     std::printf("rendered on request in 2 s: save returned after %.1f ms, %s\n", nowMs() - start,
                 reading ? "still reading (the paste waits)" : "over");
-    renderer.join();
+    goAhead.join();
+    clipboard.clear();  // ours again: the renderer's window can go without rendering
     return 0;
 }
