@@ -94,8 +94,10 @@ e2e_begin() {
 # Own X server and window manager for this script; E2E_SCREEN sets its size (1280x800x24).
 e2e_start_x() {
     # Xvfb picks a free display itself and reports it, so parallel benches never collide.
+    # -noreset: otherwise the server resets when its last client leaves, and a client connecting
+    # meanwhile (openbox, while a poll's xprop ends) is dropped and fails to open the display.
     local fd_file=$E2E_TMP/display
-    Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1280x800x24}" -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
+    Xvfb -displayfd 3 -noreset -screen 0 "${E2E_SCREEN:-1280x800x24}" -nolisten tcp 3>"$fd_file" 2>"$E2E_TMP/xvfb.log" &
     XVFB_PID=$!
     wait_for 10 "Xvfb to start" test -s "$fd_file"
     DISPLAY=":$(head -n1 "$fd_file")"

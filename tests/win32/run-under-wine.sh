@@ -22,7 +22,8 @@ trap 'exit 130' INT TERM
 
 unset DISPLAY
 if command -v Xvfb >/dev/null 2>&1; then
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    # -noreset: a reset when the last client leaves would drop anyone connecting meanwhile.
+    Xvfb -displayfd 3 -noreset -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
     xvfb_pid=$!
     tries=0
     while [ ! -s "$work/display" ] && [ "$tries" -lt 100 ]; do
