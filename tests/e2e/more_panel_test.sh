@@ -13,6 +13,7 @@ reg_set "$SETTINGS_KEY" prefix '前'
 reg_set "$SETTINGS_KEY" beep 0
 # shellcheck disable=SC2119 # no arguments: a normal start
 start_tolvira
+settle_window_place
 
 visible() { [[ "$(probe control-visible "$1")" == visible ]]; }
 hidden() { [[ "$(probe control-visible "$1")" == hidden ]]; }

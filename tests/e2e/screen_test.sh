@@ -68,7 +68,7 @@ press_key() { xdotool key ctrl+alt+q; }
 log "start: the key is held"
 start_tolvira
 probe wait-item CodeList 0 '[正在加载图像识别模块]' || fail "no launch status in CodeList"
-wait_for 10 "the main window's place on the screen" x_window_origin
+settle_window_place
 probe key-free 3 0x51 && fail "Ctrl+Alt+Q is not held by Tolvira"
 log "ok: Ctrl+Alt+Q is held"
 
