@@ -65,7 +65,19 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-// The real decoder's output lines for one picture (zbarimg.exe -q PICTURE into a temporary file).
+// Appended to zbarcam.log beside the camera, so that a demo that misses a code shows whether the
+// camera ever wrote it.
+void record(const std::wstring& folder, const std::string& line) {
+    UniqueHandle f(CreateFileW((folder + L"\\zbarcam.log").c_str(), FILE_APPEND_DATA,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::string bytes = line + "\r\n";
+    DWORD written = 0;
+    if (f) WriteFile(f.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+}
+
+// The real decoder's output lines for one picture (zbarimg.exe -q PICTURE into a temporary file);
+// what went wrong, if anything, goes to the record.
 std::vector<std::string> decode(const std::wstring& folder, const std::wstring& picture) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
@@ -78,7 +90,11 @@ std::vector<std::string> decode(const std::wstring& folder, const std::wstring& 
         UniqueHandle out(CreateFileW(outPath.c_str(), GENERIC_WRITE,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                      &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!out) return {};
+        if (!out) {
+            record(folder, "cannot make the decoder's output file: error " +
+                               std::to_string(GetLastError()));
+            return {};
+        }
         STARTUPINFOW si{};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESTDHANDLES;
@@ -86,10 +102,17 @@ std::vector<std::string> decode(const std::wstring& folder, const std::wstring& 
         si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
         PROCESS_INFORMATION pi{};
         if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                            CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+                            CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+            record(folder, "cannot start zbarimg.exe: error " + std::to_string(GetLastError()));
             return {};
+        }
         UniqueHandle process(pi.hProcess), thread(pi.hThread);
-        WaitForSingleObject(process.get(), kDecodeTimeoutMs);
+        DWORD code = 0;
+        if (WaitForSingleObject(process.get(), kDecodeTimeoutMs) != WAIT_OBJECT_0) {
+            record(folder, "zbarimg.exe did not end in time");
+        } else if (GetExitCodeProcess(process.get(), &code) && code != 0) {
+            record(folder, "zbarimg.exe ended with " + std::to_string(code));
+        }
     }
     std::vector<std::string> lines = splitLines(readFile(outPath));
     DeleteFileW(outPath.c_str());
@@ -142,10 +165,12 @@ class Player {
             const std::wstring count =
                 std::to_wstring(i + 1) + L"/" + std::to_wstring(pictures.size()) + L"  ";
             show(window, picture, count + L"decoding...");
+            record(folder_, pictures[i]);
             const std::vector<std::string> lines = decode(folder_, picture);
             std::wstring shown = count;
             for (const std::string& line : lines) {
                 writeLine(line);
+                record(folder_, "  wrote " + line);
                 shown += widen(line) + L"\n";
             }
             show(window, picture, lines.empty() ? count + L"(nothing decoded)" : shown);

@@ -145,14 +145,27 @@ show_results() {
         "$(probe control-visible hs >/dev/null && echo '"成功" shown' || echo 'no')"
 }
 
+# What the camera did and what Tolvira's result file holds, for a run that misses a code.
+show_camera() {
+    printf 'The camera (zbarcam.log):\n'
+    sed 's/\r$//; s/^/    /' "$PROG_DIR/zbarcam.log" 2>/dev/null || printf '    (no zbarcam.log)\n'
+    printf 'bar.dat:\n'
+    sed 's/\r$//; s/^/    /' "$PROG_DIR/bar.dat" 2>/dev/null || printf '    (no bar.dat)\n'
+}
+
+missed() {
+    show_camera
+    fail "$@"
+}
+
 check_results() {
     local listed logged line
-    typed_all || fail "Notepad does not hold the four codes, one a line"
+    typed_all || missed "Notepad does not hold the four codes, one a line"
     listed=$(probe items CodeList)
     logged=$(sed 's/\r$//' "$PROG_DIR/data.txt")
     for line in "${expected_lines[@]}"; do
-        grep -qxF -- "$line" <<<"$listed" || fail "\"$line\" was not listed"
-        grep -qxF -- "${line#*:}" <<<"$logged" || fail "\"${line#*:}\" was not logged"
+        grep -qxF -- "$line" <<<"$listed" || missed "\"$line\" was not listed"
+        grep -qxF -- "${line#*:}" <<<"$logged" || missed "\"${line#*:}\" was not logged"
     done
     probe control-visible hs >/dev/null || fail "the test pattern did not show \"成功\""
     log "ok: the test pattern read, four codes typed, listed and logged"
