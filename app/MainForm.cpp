@@ -51,15 +51,18 @@ MainForm::MainForm(Services& services)
            {services, settings, options, GetCode, bp, hs, [this](auto& t) { note(t); },
             [this](const ResultLine& line) { delivery.deliver(line); }}),
       pictures{services, ReadP, [this](auto& line) { keep(CodeSource::Picture, line); }},
-      screen(
-          {services.processes, services.children, services.files, services.worker, services.screen,
-           services.windows, services.codec, services.clipboard, services.env.programFolder},
-          {CodeList, log,
-           [this](const ResultLine& line) {
-               if (options.history) history.record(sys.clock.localTime(), CodeSource::Screen, line);
-           },
-           [this] { return Check2.checked(); }},
-          ReadS, [this] { return pictures.pendingDrops > 0 || ReadP.enabled(); }),
+      screen({services.processes, services.children, services.files, services.worker,
+              services.screen, services.windows, services.codec, services.env.programFolder},
+             {CodeList, log,
+              [this](const ResultLine& line) {
+                  if (options.history)
+                      history.record(sys.clock.localTime(), CodeSource::Screen, line);
+              },
+              // Through the queue, so that it never comes between a paste and its reading.
+              [this](const std::string& code) {
+                  if (Check2.checked()) typing.copy(code);
+              }},
+             ReadS, [this] { return pictures.pendingDrops > 0 || ReadP.enabled(); }),
       launch{services, options, DelayLoad, CodeList,
              [this] {
                  poll.engineLaunched();

@@ -100,10 +100,7 @@ void ScreenScan::finish(const std::vector<ResultLine>& lines) {
         out_.log.record(line);
         out_.history(line);
     }
-    if (!out_.copyFirst()) return;
-    if (const auto code = codeTextOf(lines.front().text); code && sys_.clipboard.clear()) {
-        sys_.clipboard.setText(std::string(*code));
-    }
+    if (const auto code = codeTextOf(lines.front().text)) out_.copy(std::string(*code));
 }
 
 void ScreenScan::abandon() {

@@ -29,7 +29,6 @@ struct ScreenScanServices {
     ScreenCapture& screen;
     OtherWindows& windows;
     TextCodec& codec;
-    Clipboard& clipboard;
     std::string programFolder;
 };
 
@@ -38,7 +37,7 @@ struct ScreenScanOutput {
     ListBox& list;
     CodeLog& log;
     std::function<void(const ResultLine&)> history;
-    std::function<bool()> copyFirst;  // the option that copies a code to the clipboard
+    std::function<void(const std::string&)> copy;  // the first code's, as the copy option says
 };
 
 class ScreenScan {

@@ -176,6 +176,22 @@ TEST_F(ScreenScanTest, FirstCodeIsCopiedOnlyWithTheCopyOptionAndNothingIsEverTyp
     }
 }
 
+TEST_F(ScreenScanTest, TheCopyWaitsUntilACameraCodesPasteHasBeenRead) {
+    MainForm& f = running();
+    f.options.typeMode = TypeMode::Paste;
+    f.Check2.setValue(1);
+    fx.keyboard.targetBusy = true;
+    scan("QR-Code:camera");
+    f.hotKeyPressed();
+    engineFinishes("QR-Code:screen\r\n");
+    advance(kScreenWaitMs);
+    EXPECT_EQ(fx.clipboard.text, "camera") << "still there for the target";
+    fx.keyboard.targetBusy = false;
+    advance(1000);
+    EXPECT_EQ(fx.keyboard.clipboardAt, std::vector<std::string>{"camera"});
+    EXPECT_EQ(fx.clipboard.text, "screen");
+}
+
 TEST_F(ScreenScanTest, NothingFoundIsSaidInTheList) {
     MainForm& f = scanned("");
     EXPECT_EQ(top(f, 1), Texts{kScreenNothingFound});
