@@ -9,8 +9,6 @@ namespace tolvira {
 
 namespace {
 
-constexpr const char* kResultName = kImageResultName;
-
 // The program folder's engine first, else the bare name for the usual search.
 std::string imageEngine(Files& files, const std::string& folder) {
     const std::string local = inFolder(folder, kImageEngine);
@@ -38,7 +36,7 @@ std::optional<Bytes> firstLine(Files& files, const std::string& path) {
 ChildSpec imageEngineRun(Files& files, const std::string& folder, const std::string& picture) {
     return {imageEngine(files, folder),
             {"-D", "-q", kQrBytesUnchanged, kTryInverted, picture},
-            inFolder(folder, kResultName)};
+            inFolder(folder, kImageResultName)};
 }
 
 void PictureReader::drop(const std::vector<std::string>& files) {
@@ -56,7 +54,7 @@ void PictureReader::drop(const std::vector<std::string>& files) {
         // An earlier run still decoding is ended, so only this picture's result is taken.
         processes.endAll(kImageEngine);
         removeCopies(disk, copies);
-        disk.removeEverywhere(folder, kResultName);
+        disk.removeEverywhere(folder, kImageResultName);
         ChildSpec engine = imageEngineRun(disk, folder, picture);
         if (plainNameNeeded) {
             if (const std::optional<PlainCopy> copy = disk.plainCopy(picture)) {
@@ -74,7 +72,8 @@ void PictureReader::drop(const std::vector<std::string>& files) {
 
 void PictureReader::tick() {
     if (pendingDrops > 0 || IsProcessRunning(sys.processes, kImageEngine)) return;
-    if (const auto bytes = firstLine(sys.files, inFolder(sys.env.programFolder, kResultName))) {
+    if (const auto bytes =
+            firstLine(sys.files, inFolder(sys.env.programFolder, kImageResultName))) {
         const ResultLine line = ResultLine::fromBytes(*bytes, sys.codec);
         // Listed and logged only: a picture's code is not typed, copied or compared.
         if (!line.text.empty()) keep(line);
