@@ -1,6 +1,9 @@
 #include "app/MainForm.h"
 
 #include "app/HelpPanel.h"
+
+#include <optional>
+
 #include "pipeline/ListActions.h"
 #include "settings/SettingConversions.h"
 
@@ -33,51 +36,63 @@ MainForm::MainForm(Services& services)
       settings(services.registry),
       log(services.files, programFile("data.txt")),
       history(services.files, programFile("history.csv")),
-      typing(services.keyboard, services.clipboard, TypeKeys,
-             {.diagnostic = [this](auto& t) { note(t); },
-              .listed = [this](auto& line) { CodeList.insertTop(line); },
-              // Where the user looks: the title, given back when nothing is held back.
-              .holding = [this](auto& why) { wt.setCaption(why.empty() ? titleText() : why); }}),
-      delivery{Check1,
-               Check2,
-               o0,
-               o1,
-               o2,
-               options,
-               typing,
-               [this](auto& t) { note(t); },
-               [this](const ResultLine& line) { keep(CodeSource::Camera, line); }},
-      poll(programFile("bar.dat"),
-           {services, settings, options, GetCode, bp, hs, [this](auto& t) { note(t); },
-            [this](const ResultLine& line) { delivery.deliver(line); }}),
-      pictures{services, ReadP, [this](auto& line) { keep(CodeSource::Picture, line); }},
-      screen({services.processes, services.children, services.files, services.worker,
-              services.screen, services.windows, services.codec, services.env.programFolder},
-             {CodeList, log,
-              [this](const ResultLine& line) {
-                  if (options.history)
-                      history.record(sys.clock.localTime(), CodeSource::Screen, line);
-              },
-              // Through the queue, so that it never comes between a paste and its reading.
-              [this](const std::string& code) {
-                  if (Check2.checked()) typing.copy(code);
-              }},
-             ReadS, [this] { return pictures.pendingDrops > 0 || ReadP.enabled(); }),
-      launch{services, options, DelayLoad, CodeList,
+      engineReports{.list = [this](auto& line) { list(line); },
+                    .status = [this](auto& text) { TCCam.setCaption(text); },
+                    .linkEnabled = [this](bool on) { restart.setEnabled(on); }},
+      poll(programFile(engine.cameraResults()),
+           {.sys = services,
+            .settings = settings,
+            .options = options,
+            .note = [this](auto& t) { note(t); },
+            .ticked = [this] { router.flush(); },
+            .welcomed = [this] { hs.setVisible(true); },
+            .accept = [this](const ResultLine& line) { cameraCode(line); }}),
+      engineExit{services, engine, engineReports},
+      monitor(services, engine, options, engineReports, engineExit),
+      launch(services, engine, options, engineReports,
              [this] {
                  poll.engineLaunched();
                  engineExit.launched();
-             }},
-      engineExit{services, CodeList},
-      monitor{services.processes, services.windows, CheckIRMLoad, TCCam, restart, Check3,
-              CodeList,           engineExit},
-      engineRestart{services.worker, services.processes, Trestart, restart, CodeList, monitor,
-                    launch},
+             }),
+      imageRun(services, engine),
+      pictures(services, imageRun,
+               [this](const ResultLine& line) { router.route(CodeSource::Picture, line); }),
+      engineRestart(services, engine, engineReports, monitor, launch),
+      typing(services.keyboard, services.clipboard, services.timing,
+             {.diagnostic = [this](auto& t) { note(t); },
+              .listed = [this](auto& line) { list(line); },
+              // Where the user looks: the title, given back when nothing is held back.
+              .holding = [this](auto& why) { wt.setCaption(why.empty() ? titleText() : why); }}),
+      router(options, {typing, log, history, services.clock, [this](auto& line) { list(line); },
+                       [this](auto& t) { note(t); }}),
+      screen(services, engine, imageRun,
+             {.read =
+                  [this](const std::vector<ResultLine>& lines) {
+                      readPanel();
+                      router.route(CodeSource::Screen, lines);
+                  },
+              .list = [this](auto& line) { list(line); }},
+             [this] { return pictures.busy(); }),
       autoStart{services.registry, services.env, Check4, [this](auto& text) { showMessage(text); }},
       stored(storedSettings()),
       panels{Fset, Fmore, restart, settings, stored, [this] { monitor.rearm(); }} {
     layOut();
     wireEvents();
+}
+
+void MainForm::cameraCode(const ResultLine& line) {
+    readPanel();
+    router.route(CodeSource::Camera, line);
+}
+
+void MainForm::readPanel() {
+    options.typeCode = Check1.checked();
+    options.copyCode = Check2.checked();
+    options.showVideo = Check3.checked();
+    options.autoComplete = o0.selected()   ? std::optional(Suffix::None)
+                           : o1.selected() ? std::optional(Suffix::Enter)
+                           : o2.selected() ? std::optional(Suffix::Tab)
+                                           : std::nullopt;
 }
 
 void MainForm::layOut() {
@@ -139,18 +154,6 @@ StoredSettings MainForm::storedSettings() {
 }
 
 void MainForm::wireEvents() {
-    GetCode.onTick = [this] {
-        log.flush();
-        history.flush();
-        poll.tick();
-    };
-    CheckIRMLoad.onTick = [this] { monitor.CheckIRMLoadTick(); };
-    DelayLoad.onTick = [this] { launch.DelayLoadTick(); };
-    ReadP.onTick = [this] { pictures.tick(); };
-    Trestart.onTick = [this] { engineRestart.TrestartTick(); };
-    TypeKeys.onTick = [this] { typing.tick(); };
-    ReadS.onTick = [this] { screen.tick(); };
-
     wt.onDoubleClick = [this] {
         delist.append("测试模式启动");
         delist.setVisible(true);
@@ -158,8 +161,9 @@ void MainForm::wireEvents() {
     bclose.onClick = [this] { sys.window.hide(); };
     bp.onClick = [this] {
         poll.togglePause();
+        bp.setCaption(poll.paused() ? "开始扫码" : "停止扫码");
         // Stopping stops the keys too, not only the reading.
-        if (!GetCode.enabled()) typing.dropAll();
+        if (poll.paused()) typing.dropAll();
     };
     bscreen.onClick = [this] { screen.start(); };
     // A key changed on the panel is held at once.
@@ -170,25 +174,28 @@ void MainForm::wireEvents() {
     bset.onClick = [this] { panels.OpenSettings(); };
     bhelp.onClick = [this] { ToggleHelp(fhelp, poll); };
     bend.onClick = [this] { exitProgram(); };
-    CodeList.onDoubleClick = [this] { CodeListDoubleClick(CodeList, sys.clipboard); };
+    CodeList.onDoubleClick = [this] { CodeListDoubleClick(CodeList.selectedText(), sys.clipboard); };
 
     for (Control* c : {&fhelp, &Image1, static_cast<Control*>(&Label3)}) {
         c->onClick = [this] { fhelp.setVisible(false); };
     }
     help.onClick = [this] { showMessage(kTips); };
 
-    restart.onClick = [this] { engineRestart.RestartClick(); };
-    Check3.onClick = [this] { monitor.Check3Click(); };
+    restart.onClick = [this] { engineRestart.restart(); };
+    Check3.onClick = [this] {
+        readPanel();
+        monitor.showVideoChanged();
+    };
     Check4.onClick = [this] { autoStart.Check4Click(); };
     setok.onClick = [this] { panels.SaveSettings(); };
     more.onClick = [this] {
-        engineArguments_ = cameraEngineArguments(options);
+        engineArguments_ = engine.cameraArguments(options);
         panels.OpenMoreSettings();
     };
-    // The camera and the beep are the engine's arguments: a change needs a new engine.
+    // Options the engine is started with need a new engine.
     moreok.onClick = [this] {
         panels.SaveMoreSettings();
-        if (cameraEngineArguments(options) != engineArguments_) engineRestart.RestartClick();
+        if (engine.cameraArguments(options) != engineArguments_) engineRestart.restart();
     };
 }
 
@@ -199,12 +206,6 @@ std::string MainForm::programFile(const std::string& name) const {
 std::string MainForm::titleText() const {
     return std::string(kAppTitle) + " " + std::to_string(sys.env.versionMajor) + "." +
            std::to_string(sys.env.versionMinor);
-}
-
-void MainForm::keep(CodeSource source, const ResultLine& line) {
-    CodeList.insertTop(line.text);
-    log.record(line);
-    if (options.history) history.record(sys.clock.localTime(), source, line);
 }
 
 void MainForm::load() {
@@ -222,7 +223,7 @@ void MainForm::load() {
     wt.setCaption(titleText());
     sys.window.setTopmost(true);
     sys.tray.add();
-    DelayLoad.setEnabled(true);
+    launch.launchSoon();
     if (!hidden) sys.window.show();
 }
 
@@ -263,7 +264,7 @@ void MainForm::showMessage(const std::string& text) {
 void MainForm::exitProgram() {
     typing.dropAll();
     sys.window.hide();
-    if (const WindowId video = findVideoWindow(sys.windows, sys.processes)) {
+    if (const WindowId video = findVideoWindow(sys.windows, sys.processes, engine)) {
         sys.windows.placeTopmost(video, false);
     }
     sys.tray.remove();
@@ -272,12 +273,8 @@ void MainForm::exitProgram() {
 }
 
 void MainForm::writeWaitingRecords() {
-    // Both files are tried on every attempt, so one locked file doesn't hold up the other.
-    const auto allWritten = [this] {
-        const bool logged = log.flush();
-        return history.flush() && logged;
-    };
-    for (int waited = 0; !allWritten() && waited < kLastLogWriteMs; waited += kLastLogRetryMs) {
+    for (int waited = 0; !router.flush() && waited < kLastLogWriteMs;
+         waited += kLastLogRetryMs) {
         sys.lifecycle.pause(kLastLogRetryMs);
     }
     history.keepWaiting();
@@ -287,10 +284,6 @@ std::vector<Control*> MainForm::controls() const {
     std::vector<Control*> all;
     for (Control* control : onWindow_) addWithChildren(all, *control);
     return all;
-}
-
-std::vector<Timer*> MainForm::timers() {
-    return {&GetCode, &CheckIRMLoad, &DelayLoad, &ReadP, &Trestart, &TypeKeys, &ReadS};
 }
 
 }  // namespace tolvira

@@ -6,12 +6,16 @@
 #include <vector>
 
 #include "engine/EngineRestart.h"
+#include "engine/zbar/ZbarEngine.h"
 #include "pipeline/CodeLog.h"
-#include "pipeline/Delivery.h"
+#include "pipeline/CodeRouter.h"
 #include "pipeline/HistoryLog.h"
+#include "pipeline/ImageRun.h"
 #include "pipeline/PictureReader.h"
 #include "pipeline/ResultPoll.h"
 #include "pipeline/ScreenScan.h"
+#include "pipeline/TypingQueue.h"
+#include "platform/Controls.h"
 #include "platform/FormEvents.h"
 #include "settings/SettingsPanel.h"
 
@@ -29,18 +33,14 @@ class MainForm final : public FormEvents {
     MainForm& operator=(const MainForm&) = delete;
 
     void load() override;
-    void closeRequested() override { sys.window.hide(); }
     // Lets the session end, taking the tray icon away.
     void sessionEnding() override;
-    void taskbarCreated() override { sys.tray.add(); }
-    void trayActivated() override { sys.window.restoreAndActivate(); }
-    void bodyPressed() override { sys.window.beginDrag(); }
     // A drop on CodeList.
     void listDrop(const std::vector<std::string>& files) override;
-    // The poll runs now rather than at its next tick, unless it is paused. Its timer keeps its
-    // own beat.
-    void resultFileChanged() override { GetCode.tick(); }
+    void resultFileChanged() override { poll.wake(); }
     void hotKeyPressed() override;
+    // A new code from the camera.
+    void cameraCode(const ResultLine& line);
 
     // The title text made from the version: "Tolvira 2.8".
     std::string titleText() const;
@@ -49,8 +49,11 @@ class MainForm final : public FormEvents {
 
     Services& sys;
     SettingsStore settings;
-    // The scan-control options, loaded at start-up and set by the "更多设置" panel.
+    // The options, loaded at start-up and set by the panels.
     Options options;
+    // The decoder.
+    ZbarEngine zbar;
+    const Engine& engine = zbar;
 
     // A control is declared here and given its place in layOut(); nothing else lists it.
     // Main window.
@@ -110,34 +113,29 @@ class MainForm final : public FormEvents {
     Label Label10{"Label10", {120, 2550, 3255, 255}, "摄像头、提示音改动后，确定即重新初始化"};
     Control moreok{ControlKind::Button, "moreok", {1080, 2880, 1455, 345}, "确定"};
 
-    Timer GetCode{"GetCode", 100, true};
-    Timer CheckIRMLoad{"CheckIRMLoad", 2000, true, "0"};
-    Timer DelayLoad{"DelayLoad", 1, false};
-    Timer ReadP{"ReadP", 1500, false};
-    Timer Trestart{"Trestart", 1000, false};
-    Timer TypeKeys{"TypeKeys", kHeldKeysRetryMs, false};  // the typing queue's pauses and retries
-    Timer ReadS{"ReadS", kScreenWaitMs, false};  // waits for the end of a screen scan's engine
-
-    // The pieces, each built with what it uses; the form wires them to the controls.
+    // The pieces, each built with what it uses; the form wires them to the controls. Each makes
+    // its own ticker, in this order: GetCode, CheckIRMLoad, DelayLoad, ReadP, Trestart,
+    // TypeKeys, ReadS.
     CodeLog log;
     HistoryLog history;
-    TypingQueue typing;
-    Delivery delivery;
+    const EngineReports engineReports;
     ResultPoll poll;
-    PictureReader pictures;
-    ScreenScan screen;
-    EngineLaunch launch;
     EngineExitReport engineExit;
     EngineMonitor monitor;
+    EngineLaunch launch;
+    ImageRun imageRun;
+    PictureReader pictures;
     EngineRestart engineRestart;
+    TypingQueue typing;
+    CodeRouter router;
+    ScreenScan screen;
     AutoStart autoStart;
     // Every stored key, in the order they are loaded.
     const StoredSettings stored;
     SettingsPanels panels;
 
-    // Every control, each panel before its children, and every timer, for a backend to mirror.
+    // Every control, each panel before its children, for a backend to mirror.
     std::vector<Control*> controls() const;
-    std::vector<Timer*> timers();
 
   private:
     // The engine's arguments as the "更多设置" panel was opened.
@@ -145,8 +143,9 @@ class MainForm final : public FormEvents {
     // The result files, in the program folder.
     std::string programFile(const std::string& name) const;
     void note(const std::string& text) { delist.insertTop(text); }
-    // A code listed and logged, and into history.csv when the option asks for it.
-    void keep(CodeSource source, const ResultLine& line);
+    void list(const std::string& line) { CodeList.insertTop(line); }
+    // The settings panel's boxes into the options.
+    void readPanel();
     // Holds the screen-scan key of the options, or none; a key another program holds is listed.
     void claimHotKey();
     StoredSettings storedSettings();

@@ -6,7 +6,7 @@
 
 #include "app/MainForm.h"
 #include "pipeline/AutoInput.h"
-#include "pipeline/Delivery.h"
+#include "pipeline/CodeRouter.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace tolvira {
@@ -34,7 +34,7 @@ void BM_DeliverQrLine(benchmark::State& state) {
             delivered = 0;
             state.ResumeTiming();
         }
-        form->delivery.deliver(line);
+        form->cameraCode(line);
         ++delivered;
     }
 }

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/MainForm.h"
-#include "pipeline/ResultLine.h"
+#include "engine/ResultLine.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace tolvira {
@@ -25,8 +25,8 @@ void BM_PollTickNothingNew(benchmark::State& state) {
     fake::FakePlatform fx;
     fx.files.put(kBarDat, resultFile(state.range(0)));
     MainForm form(fx.services);
-    form.GetCode.tick();  // the first read of the run
-    for (auto _ : state) form.GetCode.tick();
+    form.poll.tick();  // the first read of the run
+    for (auto _ : state) form.poll.tick();
     state.counters["file_MB"] = static_cast<double>(state.range(0)) / 1e6;
 }
 BENCHMARK(BM_PollTickNothingNew)->Arg(0)->Arg(1 << 20)->Arg(100 << 20);
@@ -37,7 +37,7 @@ void BM_PollWokenNothingNew(benchmark::State& state) {
     fake::FakePlatform fx;
     fx.files.put(kBarDat, resultFile(state.range(0)));
     MainForm form(fx.services);
-    form.GetCode.tick();
+    form.poll.tick();
     for (auto _ : state) form.resultFileChanged();
     state.counters["file_MB"] = static_cast<double>(state.range(0)) / 1e6;
 }

@@ -8,7 +8,7 @@ add_library(tolvira_win32 STATIC
   platform/win32/FolderWatch.cpp
   platform/win32/MainWindow.cpp
   platform/win32/Text.cpp
-  platform/win32/TimerMirror.cpp
+  platform/win32/Win32Timing.cpp
   platform/win32/Win32Children.cpp
   platform/win32/Win32Clipboard.cpp
   platform/win32/Win32Clock.cpp

@@ -2,20 +2,10 @@
 // Telling the user why the camera engine went away soon after it was started.
 #include <cstdint>
 #include <optional>
-#include <string>
-#include <string_view>
 
-#include "platform/Controls.h"
-#include "platform/Services.h"
+#include "engine/Engine.h"
 
 namespace tolvira {
-
-// The camera engine's standard error, beside bar.dat.
-inline constexpr const char* kCameraErrorFile = "zbarcam.err";
-
-// One short list line from what the engine wrote to its standard error: its last line, put in
-// words the user can act on where it is known.
-std::string engineExitNotice(std::string_view errorOutput);
 
 // Whether an engine found gone is to be reported: once per launch, and only within a few
 // seconds of it (an engine ended later was ended on purpose or has run its course).
@@ -38,7 +28,8 @@ class EngineExitWatch {
 // Lists the reason when the camera engine is found gone soon after a launch.
 struct EngineExitReport {
     Services& sys;
-    ListBox& CodeList;
+    const Engine& engine;
+    const EngineReports& reports;
     EngineExitWatch watch = {};
 
     void launched() { watch.launched(sys.clock.steadyMs()); }

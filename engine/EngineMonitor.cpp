@@ -1,8 +1,6 @@
 #include "engine/EngineMonitor.h"
 
-#include <charconv>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "engine/ProcessCheck.h"
@@ -11,34 +9,22 @@ namespace tolvira {
 
 namespace {
 
-constexpr const char* kCameraEngine = "zbarcam.exe";
-constexpr const char* kVideoTitle = "ZBar";
 constexpr const char* kNotRunning = "图像识别模块未运行";
 constexpr const char* kRunning = "图像识别模块已运行";
 constexpr const char* kLoaded = "[图像识别模块加载成功]";
-constexpr const char* kAnnounced = "1";
 constexpr const char* kNotReinitialised = "图像识别模块无法重新初始化";
-
-// The flag is taken by its numeric value, so only a text reading as 1 means announced.
-bool loadAnnounced(const std::string& tag) {
-    const size_t start = tag.find_first_not_of(' ');
-    if (start == std::string::npos) return false;
-    double value = 0;
-    const auto read = std::from_chars(tag.data() + start, tag.data() + tag.size(), value);
-    return read.ec == std::errc() && value == 1;
-}
 
 }  // namespace
 
-WindowId findVideoWindow(OtherWindows& windows, Processes& processes) {
-    const std::vector<TitledWindow> titled = windows.titled(kVideoTitle);
+WindowId findVideoWindow(OtherWindows& windows, Processes& processes, const Engine& engine) {
+    const std::vector<TitledWindow> titled = windows.titled(engine.videoTitle());
     if (titled.empty()) return 0;  // spares the process list on most ticks
     const auto running = processes.list();
     if (!running) return 0;
+    const std::string program = engine.cameraProgram();
     for (const TitledWindow& candidate : titled) {
         for (const ProcessEntry& process : *running) {
-            if (process.pid == candidate.pid &&
-                sameNameIgnoringCase(process.exeName, kCameraEngine)) {
+            if (process.pid == candidate.pid && sameNameIgnoringCase(process.exeName, program)) {
                 return candidate.window;
             }
         }
@@ -46,54 +32,65 @@ WindowId findVideoWindow(OtherWindows& windows, Processes& processes) {
     return 0;
 }
 
-int EngineState(Processes& processes, OtherWindows& windows) {
-    if (!IsProcessRunning(processes, kCameraEngine)) return 0;
-    return findVideoWindow(windows, processes) == 0 ? 1 : 2;
+int EngineState(Processes& processes, OtherWindows& windows, const Engine& engine) {
+    if (!IsProcessRunning(processes, engine.cameraProgram())) return 0;
+    return findVideoWindow(windows, processes, engine) == 0 ? 1 : 2;
+}
+
+EngineMonitor::EngineMonitor(Services& sys, const Engine& engine, const Options& options,
+                             const EngineReports& reports, EngineExitReport& exitReport)
+    : sys_(sys),
+      engine_(engine),
+      options_(options),
+      reports_(reports),
+      exitReport_(exitReport),
+      CheckIRMLoad_(sys.timing.ticker("CheckIRMLoad", 2000, [this] { CheckIRMLoadTick(); })) {
+    CheckIRMLoad_->setEnabled(true);
 }
 
 void EngineMonitor::CheckIRMLoadTick() {
-    const int state = EngineState(processes, windows);
+    const int state = EngineState(sys_.processes, sys_.windows, engine_);
     if (state == 0) {
-        TCCam.setCaption(kNotRunning);
-        restart.setEnabled(true);
-        exitReport.engineGone();
+        reports_.status(kNotRunning);
+        reports_.linkEnabled(true);
+        exitReport_.engineGone();
         return;
     }
-    TCCam.setCaption(kRunning);
+    reports_.status(kRunning);
     if (state == 1) return;
 
     // Looked up afresh: the window may have closed since the state was taken.
-    if (const WindowId video = findVideoWindow(windows, processes)) {
-        windows.removeCloseCommand(video);
-        windows.placeTopmost(video, Check3.checked());
+    if (const WindowId video = findVideoWindow(sys_.windows, sys_.processes, engine_)) {
+        sys_.windows.removeCloseCommand(video);
+        sys_.windows.placeTopmost(video, options_.showVideo);
     }
-    restart.setEnabled(true);
-    if (!loadAnnounced(CheckIRMLoad.tag())) {
-        CodeList.insertTop(kLoaded);
-        CheckIRMLoad.setTag(kAnnounced);
+    reports_.linkEnabled(true);
+    if (!announced_) {
+        reports_.list(kLoaded);
+        announced_ = true;
     }
-    CheckIRMLoad.setEnabled(false);
+    CheckIRMLoad_->setEnabled(false);
 }
 
-void EngineMonitor::Check3Click() {
-    if (const WindowId video = findVideoWindow(windows, processes))
-        windows.placeTopmost(video, Check3.checked());
+void EngineMonitor::showVideoChanged() {
+    if (const WindowId video = findVideoWindow(sys_.windows, sys_.processes, engine_))
+        sys_.windows.placeTopmost(video, options_.showVideo);
 }
 
 void EngineMonitor::engineEnding() {
-    announcedBeforeEnding = CheckIRMLoad.tag();
-    CheckIRMLoad.setTag("0");
-    exitReport.engineEnding();
+    announcedBeforeEnding_ = announced_;
+    announced_ = false;
+    exitReport_.engineEnding();
 }
 
 // A relaunch would delete the file the surviving engine still writes into, so that engine and
 // its file are kept.
 void EngineMonitor::engineSurvived() {
-    CheckIRMLoad.setTag(announcedBeforeEnding);
+    announced_ = announcedBeforeEnding_;
     // Stopped, so its next tick doesn't hide the news; opening the panel re-arms it.
-    CheckIRMLoad.setEnabled(false);
-    TCCam.setCaption(kNotReinitialised);
-    restart.setEnabled(true);
+    CheckIRMLoad_->setEnabled(false);
+    reports_.status(kNotReinitialised);
+    reports_.linkEnabled(true);
 }
 
 }  // namespace tolvira

@@ -1,21 +1,29 @@
 #pragma once
-// Re-initialising the camera engine from the settings panel's link.
+// Re-initialising the camera engine: the link "[初始化]", or options the engine is started with.
+#include <memory>
+
 #include "engine/EngineLaunch.h"
 #include "engine/EngineMonitor.h"
 
 namespace tolvira {
 
-struct EngineRestart {
-    Worker& worker;
-    Processes& processes;
-    Timer& Trestart;  // the one-shot relaunch
-    Label& restart;   // the link, disabled while the engine is ended
-    ListBox& CodeList;
-    EngineMonitor& monitor;
-    EngineLaunch& launch;
+class EngineRestart {
+  public:
+    EngineRestart(Services& sys, const Engine& engine, const EngineReports& reports,
+                  EngineMonitor& monitor, EngineLaunch& launch);
 
-    void RestartClick();
+    // Ends every camera engine, then relaunches one a second later.
+    void restart();
+
+  private:
     void TrestartTick();
+
+    Services& sys_;
+    const Engine& engine_;
+    const EngineReports& reports_;
+    EngineMonitor& monitor_;
+    EngineLaunch& launch_;
+    std::unique_ptr<Ticker> Trestart_;
 };
 
 }  // namespace tolvira

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "pipeline/Utf8.h"
+#include "platform/Utf8.h"
 
 namespace tolvira {
 

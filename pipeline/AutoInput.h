@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "platform/Services.h"
+#include "settings/Options.h"
 
 namespace tolvira {
-
-enum class Suffix { None, Enter, Tab };
 
 inline constexpr uint16_t kVkTab = 0x09;
 inline constexpr uint16_t kVkReturn = 0x0D;

@@ -6,7 +6,7 @@
 #include <deque>
 #include <string>
 
-#include "pipeline/ResultLine.h"
+#include "engine/ResultLine.h"
 #include "platform/Services.h"
 
 namespace tolvira {

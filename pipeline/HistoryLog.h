@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "pipeline/CodeLog.h"
-#include "pipeline/ResultLine.h"
+#include "engine/ResultLine.h"
 #include "platform/Services.h"
 
 namespace tolvira {

@@ -2,12 +2,11 @@
 
 #include <string>
 
-#include "pipeline/ResultLine.h"
+#include "engine/ResultLine.h"
 
 namespace tolvira {
 
-void CodeListDoubleClick(const ListBox& CodeList, Clipboard& clipboard) {
-    const std::string* entry = CodeList.selectedText();
+void CodeListDoubleClick(const std::string* entry, Clipboard& clipboard) {
     if (!entry) return;
     const auto code = codeTextOf(*entry);
     if (!code) return;

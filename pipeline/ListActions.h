@@ -1,10 +1,11 @@
 #pragma once
-#include "platform/Controls.h"
+#include <string>
+
 #include "platform/Services.h"
 
 namespace tolvira {
 
-// A double-click on CodeList copies the selected entry's code text.
-void CodeListDoubleClick(const ListBox& CodeList, Clipboard& clipboard);
+// A double-click on CodeList copies the selected entry's code text; nothing is selected: null.
+void CodeListDoubleClick(const std::string* selectedEntry, Clipboard& clipboard);
 
 }  // namespace tolvira

@@ -1,32 +1,32 @@
 #pragma once
-// Reading codes from a picture dropped on the list, through the image engine.
+// Reading the code of a picture dropped on the list, through the image engine.
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "pipeline/ResultLine.h"
-#include "platform/Services.h"
-#include "platform/Timer.h"
+#include "pipeline/ImageRun.h"
 
 namespace tolvira {
 
-inline constexpr const char* kImageEngine = "zbarimg.exe";
-inline constexpr const char* kImageResultName = "bar2.dat";
+class PictureReader {
+  public:
+    // `read`: the picture's result line.
+    PictureReader(Services& sys, ImageRun& run, std::function<void(const ResultLine&)> read);
 
-// A run of the image engine on a picture, its output in bar2.dat in the program folder.
-ChildSpec imageEngineRun(Files& files, const std::string& folder, const std::string& picture);
+    void drop(const std::vector<std::string>& files);
+    // A dropped picture is still being read: its engine start is still with the worker, or
+    // the engine's end is being waited for.
+    bool busy() const { return pendingDrops_ > 0 || ReadP_->enabled(); }
 
-struct PictureReader {
-    Services& sys;
-    Timer& ReadP;
-    std::function<void(const ResultLine&)> keep;  // lists and logs a picture's line
-    int pendingDrops = 0;  // drops whose engine start is still with the worker
-    // Plain-named copies of dropped pictures the engine reads; worker jobs only, which run one
-    // at a time.
-    std::vector<PlainCopy> copies = {};
+  private:
+    void ReadPTick();
 
-    void drop(const std::vector<std::string>& files);  // CodeList
-    void tick();                                       // ReadP
+    Services& sys_;
+    ImageRun& run_;
+    std::function<void(const ResultLine&)> read_;
+    int pendingDrops_ = 0;  // drops whose engine start is still with the worker
+    std::unique_ptr<Ticker> ReadP_;
 };
 
 }  // namespace tolvira

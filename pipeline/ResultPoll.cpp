@@ -3,9 +3,19 @@
 namespace tolvira {
 
 ResultPoll::ResultPoll(std::string path, Uses uses)
-    : reader_(std::move(path)), use_(std::move(uses)), acceptedAtMs_(use_.sys.clock.steadyMs()) {}
+    : reader_(std::move(path)),
+      use_(std::move(uses)),
+      acceptedAtMs_(use_.sys.clock.steadyMs()),
+      GetCode_(use_.sys.timing.ticker("GetCode", 100, [this] { tick(); })) {
+    GetCode_->setEnabled(true);
+}
+
+void ResultPoll::wake() {
+    if (!paused()) tick();
+}
 
 void ResultPoll::tick() {
+    if (use_.ticked) use_.ticked();
     const std::vector<Bytes> lines = reader_.readNew(use_.sys.files, lastLineOnly_);
     // Only a read that got through passes over the older lines; a locked file must not let
     // the next tick take them all.
@@ -48,20 +58,18 @@ void ResultPoll::test(bool fresh) {
     acceptedAtMs_ = use_.sys.clock.steadyMs();
     use_.settings.save("OldBar", line.text);
     if (line.text == kWelcomeLine) {
-        use_.hs.setVisible(true);
+        use_.welcomed();
     } else if (line.text != kSelfTestLine) {
-        use_.deliver(line);
+        use_.accept(line);
     }
 }
 
 void ResultPoll::togglePause() {
-    if (use_.GetCode.enabled()) {
-        use_.GetCode.setEnabled(false);
-        use_.bp.setCaption("开始扫码");
+    if (!paused()) {
+        GetCode_->setEnabled(false);
     } else {
         lastLineOnly_ = true;
-        use_.GetCode.setEnabled(true);
-        use_.bp.setCaption("停止扫码");
+        GetCode_->setEnabled(true);
     }
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 // The result poll: every tick takes the complete lines the camera engine appended to bar.dat
 // and puts each through the new-code test against the last accepted line.
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "engine/ResultLine.h"
 #include "pipeline/ResultFileReader.h"
-#include "pipeline/ResultLine.h"
-#include "platform/Controls.h"
-#include "platform/Timer.h"
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
 
@@ -23,15 +23,18 @@ class ResultPoll {
         Services& sys;
         SettingsStore& settings;  // holds OldBar
         const Options& options;
-        Timer& GetCode;  // the poll's timer
-        Label& bp;       // its pause label
-        Control& hs;     // shown when the welcome line is read
         Note note;
-        std::function<void(const ResultLine&)> deliver;
+        std::function<void()> ticked;                   // at every tick, before the reading
+        std::function<void()> welcomed;                 // the welcome line was read
+        std::function<void(const ResultLine&)> accept;  // a new code
     };
+    // Polling from the start.
     ResultPoll(std::string path, Uses uses);
 
     void tick();
+    // The result file was written: the poll runs now rather than at its next tick, unless it is
+    // paused. Its ticker keeps its own beat.
+    void wake();
     // The help panel's self-test line: it becomes the last accepted one when bar.dat is still
     // empty, so the test pattern counts as new again even if it was read before.
     void selfTest() { LastBar_ = ResultLine::fromText(kSelfTestLine); }
@@ -39,6 +42,7 @@ class ResultPoll {
     const ResultLine& LastBar() const { return LastBar_; }
     // The bp label: pause, or resume with only the file's last line considered.
     void togglePause();
+    bool paused() const { return !GetCode_->enabled(); }
     // The engine's output starts afresh: every line of the new file is a new reading.
     void engineLaunched() { lastLineOnly_ = false; }
 
@@ -61,6 +65,7 @@ class ResultPoll {
     // When the last accepted line was taken; a line accepted in an earlier run counts as taken
     // at this run's start.
     int64_t acceptedAtMs_;
+    std::unique_ptr<Ticker> GetCode_;
 };
 
 }  // namespace tolvira

@@ -68,7 +68,7 @@ bool TypingQueue::add(std::vector<TypingStep> steps) {
     Code& code = codes_.emplace_back();
     code.steps.assign(std::make_move_iterator(steps.begin()), std::make_move_iterator(steps.end()));
     // A running timer means a pause or a hold-back is under way: this code waits its turn.
-    if (!timer_.enabled()) run();
+    if (!timer_->enabled()) run();
     return true;
 }
 
@@ -92,12 +92,12 @@ bool TypingQueue::pasteAhead() const {
 }
 
 void TypingQueue::tick() {
-    timer_.setEnabled(false);
+    timer_->setEnabled(false);
     run();
 }
 
 void TypingQueue::dropAll() {
-    timer_.setEnabled(false);
+    timer_->setEnabled(false);
     putClipboardBack();
     for (Code& code : codes_) finish(code);
     codes_.clear();
@@ -119,7 +119,7 @@ void TypingQueue::run() {
             continue;
         }
         if (step.pressesKeys() && !mayPress(code)) {
-            if (timer_.enabled()) return;
+            if (timer_->enabled()) return;
             continue;  // the code lost its keys
         }
         if (step.paste && !clipboardSaved(code)) return;
@@ -244,8 +244,8 @@ void TypingQueue::release() {
 }
 
 void TypingQueue::waitFor(int ms) {
-    timer_.setInterval(ms);
-    timer_.setEnabled(true);
+    timer_->setInterval(ms);
+    timer_->setEnabled(true);
 }
 
 }  // namespace tolvira

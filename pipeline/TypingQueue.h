@@ -7,6 +7,7 @@
 // is ever typed into the program's own windows.
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,7 +15,6 @@
 
 #include "pipeline/AutoInput.h"
 #include "platform/Services.h"
-#include "platform/Timer.h"
 #include "settings/Options.h"
 
 namespace tolvira {
@@ -65,9 +65,11 @@ struct TypingReports {
 
 class TypingQueue {
   public:
-    // The timer is the queue's own.
-    TypingQueue(Keyboard& keyboard, Clipboard& clipboard, Timer& timer, TypingReports reports)
-        : keyboard_(keyboard), clipboard_(clipboard), timer_(timer), reports_(std::move(reports)) {}
+    TypingQueue(Keyboard& keyboard, Clipboard& clipboard, Timing& timing, TypingReports reports)
+        : keyboard_(keyboard),
+          clipboard_(clipboard),
+          timer_(timing.ticker("TypeKeys", kHeldKeysRetryMs, [this] { tick(); })),
+          reports_(std::move(reports)) {}
 
     // A code's steps, after those of the codes before it; typed now when nothing is waiting.
     // Not taken (false) while one of the program's own windows is in front.
@@ -107,7 +109,7 @@ class TypingQueue {
 
     Keyboard& keyboard_;
     Clipboard& clipboard_;
-    Timer& timer_;
+    std::unique_ptr<Ticker> timer_;  // its pauses and retries
     TypingReports reports_;
     std::deque<Code> codes_;
     std::optional<ClipboardContents> saved_;

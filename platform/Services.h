@@ -5,6 +5,7 @@
 // thread as well as from the window's.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -218,6 +219,26 @@ class Clock {
     virtual LocalTime localTime() = 0;
 };
 
+// Ticks on the window's thread, one per interval while enabled. Its owner starts and stops it.
+class Ticker {
+  public:
+    virtual ~Ticker() = default;
+    virtual bool enabled() const = 0;
+    // Enabling starts the countdown afresh.
+    virtual void setEnabled(bool enabled) = 0;
+    virtual int interval() const = 0;
+    // A running ticker starts its countdown again with the new interval.
+    virtual void setInterval(int intervalMs) = 0;
+};
+
+class Timing {
+  public:
+    virtual ~Timing() = default;
+    // A new ticker, stopped; the name says its job (the window's timers are known by it).
+    virtual std::unique_ptr<Ticker> ticker(std::string name, int intervalMs,
+                                           std::function<void()> onTick) = 0;
+};
+
 struct TitledWindow {
     WindowId window = 0;
     uint32_t pid = 0;  // of the process that made it
@@ -340,6 +361,7 @@ struct Services {
     TextCodec& codec;
     Worker& worker;
     Clock& clock;
+    Timing& timing;
     HotKey& hotKey;
     ScreenCapture& screen;
 };

@@ -56,18 +56,18 @@ TEST(ControlsTest, DisabledControlsIgnoreTheUser) {
 
 TEST(ControlsTest, VirtualClockFiresTimersInTimeOrderAndRestartsOnEnable) {
     fake::FakeClock clock;
-    Timer fast("fast", 100, true), slow("slow", 250, true);
     std::vector<std::string> order;
-    fast.onTick = [&] { order.push_back("f"); };
-    slow.onTick = [&] {
+    std::unique_ptr<Ticker> slow;
+    const auto fast = clock.ticker("fast", 100, [&] { order.push_back("f"); });
+    slow = clock.ticker("slow", 250, [&] {
         order.push_back("s");
-        slow.setEnabled(false);
-    };
-    clock.attach(fast);
-    clock.attach(slow);
+        slow->setEnabled(false);
+    });
+    fast->setEnabled(true);
+    slow->setEnabled(true);
     clock.advance(300);
     EXPECT_EQ(order, (std::vector<std::string>{"f", "f", "s", "f"}));
-    slow.setEnabled(true);  // a fresh countdown from now
+    slow->setEnabled(true);  // a fresh countdown from now
     clock.advance(249);
     EXPECT_EQ(order.size(), 6u);
     clock.advance(1);

@@ -49,10 +49,10 @@ TEST_F(EngineMonitorTest, EngineThatNeverStartsIsReportedOnEveryTickAndPollingGo
         advance(2000);
         EXPECT_EQ(f.TCCam.caption(), kNotRunning);
         EXPECT_TRUE(f.restart.enabled());
-        EXPECT_TRUE(f.CheckIRMLoad.enabled());
+        EXPECT_TRUE(ticking("CheckIRMLoad"));
     }
     EXPECT_EQ(f.CodeList.items(), Items{kLoading});
-    EXPECT_EQ(f.CheckIRMLoad.tag(), "0");
+    EXPECT_EQ(f.monitor.announced(), false);
 }
 
 TEST_F(EngineMonitorTest, EngineThatExitsAtOnceOrAnUnreadableProcessListCountAsNotRunning) {
@@ -65,7 +65,7 @@ TEST_F(EngineMonitorTest, EngineThatExitsAtOnceOrAnUnreadableProcessListCountAsN
     fx.processes.listFails = true;
     advance(2000);
     EXPECT_EQ(f.TCCam.caption(), kNotRunning);
-    EXPECT_TRUE(f.CheckIRMLoad.enabled());
+    EXPECT_TRUE(ticking("CheckIRMLoad"));
     EXPECT_EQ(loadMessages(), 0);
 }
 
@@ -75,7 +75,7 @@ TEST_F(EngineMonitorTest, LoadingEngineIsRunningAndKeepsTheLinkAsItWas) {
     advance(10000);
     EXPECT_EQ(f.TCCam.caption(), kRunning);
     EXPECT_FALSE(f.restart.enabled());
-    EXPECT_TRUE(f.CheckIRMLoad.enabled());
+    EXPECT_TRUE(ticking("CheckIRMLoad"));
     EXPECT_EQ(loadMessages(), 0);
 }
 
@@ -108,8 +108,8 @@ TEST_P(FirstWindowTest, IsTakenInHandAnnouncedOnceAndStopsPolling) {
     EXPECT_EQ(window(video).visible, showVideo);
     EXPECT_EQ(f.TCCam.caption(), kRunning);
     EXPECT_TRUE(f.restart.enabled());
-    EXPECT_EQ(f.CheckIRMLoad.tag(), "1");
-    EXPECT_FALSE(f.CheckIRMLoad.enabled());
+    EXPECT_EQ(f.monitor.announced(), true);
+    EXPECT_FALSE(ticking("CheckIRMLoad"));
     advance(20000);
     EXPECT_EQ(loadMessages(), 1);
     expectNothingDelivered();
@@ -118,35 +118,22 @@ TEST_P(FirstWindowTest, IsTakenInHandAnnouncedOnceAndStopsPolling) {
 INSTANTIATE_TEST_SUITE_P(VideoOption, FirstWindowTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Shown" : "Hidden"; });
 
-TEST_F(EngineMonitorTest, FlagThatDoesNotReadAsOneMeansNotYetAnnounced) {
-    for (const char* tag : {"0", "", "2", "-1", "yes", "0.5"}) {
-        fake::FakePlatform other;
-        other.processes.add("zbarcam.exe");
-        other.windows.open("ZBar", "zbarcam.exe");
-        MainForm f(other.services);
-        f.CheckIRMLoad.setTag(tag);
-        f.CheckIRMLoad.tick();
-        EXPECT_EQ(f.CodeList.items(), Items{kLoaded}) << '"' << tag << '"';
-        EXPECT_EQ(f.CheckIRMLoad.tag(), "1");
-    }
-    for (const char* tag : {"1", "01", " 1", "1.0"}) {
-        fake::FakePlatform other;
-        other.processes.add("zbarcam.exe");
-        other.windows.open("ZBar", "zbarcam.exe");
-        MainForm f(other.services);
-        f.CheckIRMLoad.setTag(tag);
-        f.CheckIRMLoad.tick();
-        EXPECT_EQ(f.CodeList.items(), Items{}) << '"' << tag << '"';
-        EXPECT_FALSE(f.CheckIRMLoad.enabled());
-    }
+TEST_F(EngineMonitorTest, ANewMonitorAnnouncesAWindowThatIsAlreadyThere) {
+    fx.processes.add("zbarcam.exe");
+    fx.windows.open("ZBar", "zbarcam.exe");
+    MainForm& f = form();
+    fx.clock.fire("CheckIRMLoad");
+    EXPECT_EQ(f.CodeList.items(), Items{kLoaded});
+    EXPECT_EQ(f.monitor.announced(), true);
+    EXPECT_FALSE(ticking("CheckIRMLoad"));
 }
 
 TEST_F(EngineMonitorTest,
        OpeningTheSettingsPanelGivesOneMoreTickThatPlacesTheWindowAgainWithoutAnnouncing) {
-    MainForm& f = running();
+    running();
     const WindowId video = openVideoWindow();
     advance(2000);
-    ASSERT_FALSE(f.CheckIRMLoad.enabled());
+    ASSERT_FALSE(ticking("CheckIRMLoad"));
     // Something else changed the window meanwhile; the option is off.
     fx.windows.windows[video].visible = true;
     fx.windows.windows[video].topmost = false;
@@ -155,7 +142,7 @@ TEST_F(EngineMonitorTest,
     EXPECT_FALSE(window(video).visible);
     EXPECT_TRUE(window(video).topmost);
     EXPECT_EQ(loadMessages(), 1);
-    EXPECT_FALSE(f.CheckIRMLoad.enabled());
+    EXPECT_FALSE(ticking("CheckIRMLoad"));
     advance(10000);
     EXPECT_EQ(loadMessages(), 1);
 }
@@ -171,7 +158,7 @@ TEST_F(EngineMonitorTest, EngineExitAfterPollingStoppedShowsOnlyOnceTheSettingsP
     openSettingsPanel();
     advance(2000);
     EXPECT_EQ(f.TCCam.caption(), kNotRunning);
-    EXPECT_TRUE(f.CheckIRMLoad.enabled());
+    EXPECT_TRUE(ticking("CheckIRMLoad"));
 }
 
 TEST_F(EngineMonitorTest, VideoOptionShowsOrHidesTheWindowAtOnceKeepingItTopmost) {
@@ -203,7 +190,7 @@ TEST_F(EngineMonitorTest, ZBarWindowOfAnotherProgramIsNeverTakenInHand) {
     const WindowId stranger = fx.windows.open("ZBar", "notepad.exe");
     advance(6000);
     EXPECT_EQ(f.TCCam.caption(), kRunning);
-    EXPECT_TRUE(f.CheckIRMLoad.enabled()) << "the engine has no window yet";
+    EXPECT_TRUE(ticking("CheckIRMLoad")) << "the engine has no window yet";
     EXPECT_EQ(loadMessages(), 0);
     expectUntouched(stranger);
 

@@ -66,33 +66,33 @@ TEST_F(EngineRestartTest, LinkFlagAndTimersFollowTheWholeRestartSequence) {
     advance(2000);
     // Before the click: monitor stopped, load announced.
     ASSERT_TRUE(f.restart.enabled());
-    ASSERT_FALSE(f.CheckIRMLoad.enabled());
-    ASSERT_EQ(f.CheckIRMLoad.tag(), "1");
+    ASSERT_FALSE(ticking("CheckIRMLoad"));
+    ASSERT_EQ(f.monitor.announced(), true);
 
     f.restart.click();
     closeEngineWindows();
     EXPECT_FALSE(f.restart.enabled());
-    EXPECT_TRUE(f.Trestart.enabled());
-    EXPECT_FALSE(f.CheckIRMLoad.enabled());
-    EXPECT_EQ(f.CheckIRMLoad.tag(), "0");
+    EXPECT_TRUE(ticking("Trestart"));
+    EXPECT_FALSE(ticking("CheckIRMLoad"));
+    EXPECT_EQ(f.monitor.announced(), false);
 
     advance(1000);  // the relaunch
     EXPECT_FALSE(f.restart.enabled());
-    EXPECT_FALSE(f.Trestart.enabled());
-    EXPECT_TRUE(f.CheckIRMLoad.enabled());
-    EXPECT_EQ(f.CheckIRMLoad.tag(), "0");
+    EXPECT_FALSE(ticking("Trestart"));
+    EXPECT_TRUE(ticking("CheckIRMLoad"));
+    EXPECT_EQ(f.monitor.announced(), false);
 
     advance(4000);  // the new engine loads: the link can't be clicked again
     EXPECT_EQ(f.TCCam.caption(), kRunning);
     EXPECT_FALSE(f.restart.enabled());
-    EXPECT_TRUE(f.CheckIRMLoad.enabled());
+    EXPECT_TRUE(ticking("CheckIRMLoad"));
 
     const WindowId video = fx.windows.open("ZBar", "zbarcam.exe");
     advance(2000);
     EXPECT_TRUE(f.restart.enabled());
-    EXPECT_FALSE(f.Trestart.enabled());
-    EXPECT_FALSE(f.CheckIRMLoad.enabled());
-    EXPECT_EQ(f.CheckIRMLoad.tag(), "1");
+    EXPECT_FALSE(ticking("Trestart"));
+    EXPECT_FALSE(ticking("CheckIRMLoad"));
+    EXPECT_EQ(f.monitor.announced(), true);
     EXPECT_FALSE(fx.windows.windows[video].hasClose);
     EXPECT_EQ(f.CodeList.items(), (Items{kLoaded, kReinit, kLoaded, kLoading}));
 }
@@ -104,7 +104,7 @@ TEST_F(EngineRestartTest, MonitorTickInTheGapFindsNoEngineAndEnablesTheLinkAgain
     advance(500);
     EXPECT_EQ(f.TCCam.caption(), kNotRunning);
     EXPECT_TRUE(f.restart.enabled());
-    EXPECT_TRUE(f.Trestart.enabled());
+    EXPECT_TRUE(ticking("Trestart"));
     advance(500);
     EXPECT_EQ(fx.children.started.size(), 2u);
     advance(1500);
@@ -145,7 +145,7 @@ TEST_F(EngineRestartTest, AnEngineThatSurvivesKeepsItsFileAndTheStatusLineSaysSo
     MainForm& f = running();
     fx.windows.open("ZBar", "zbarcam.exe");
     advance(2000);
-    ASSERT_EQ(f.CheckIRMLoad.tag(), "1");
+    ASSERT_EQ(f.monitor.announced(), true);
     fx.processes.unkillable.push_back(fx.processes.processes.front().pid);
     fx.files.write(kBarDat, "QR-Code:before\r\n");
     advance(100);
@@ -156,7 +156,7 @@ TEST_F(EngineRestartTest, AnEngineThatSurvivesKeepsItsFileAndTheStatusLineSaysSo
     EXPECT_EQ(fx.files.removals, Items{"C:\\Scan|bar.dat"}) << "only the launch's deletion";
     EXPECT_EQ(f.TCCam.caption(), kNotReinitialised);
     EXPECT_TRUE(f.restart.enabled()) << "the user may try again";
-    EXPECT_EQ(f.CheckIRMLoad.tag(), "1") << "the surviving engine's load was announced";
+    EXPECT_EQ(f.monitor.announced(), true) << "the surviving engine's load was announced";
     EXPECT_EQ(f.CodeList.items(), (Items{"QR-Code:before", kLoaded, kLoading}));
     fx.files.write(kBarDat, "QR-Code:after\r\n");
     advance(100);
@@ -169,7 +169,7 @@ TEST_F(EngineRestartTest, EndingWaitsForTheWorkerAndTheRelaunchFollowsItsEnd) {
     f.restart.click();
     EXPECT_EQ(engines(), 1) << "not ended on the window's thread";
     EXPECT_FALSE(f.restart.enabled());
-    EXPECT_EQ(f.CheckIRMLoad.tag(), "0");
+    EXPECT_EQ(f.monitor.announced(), false);
     advance(3000);
     EXPECT_EQ(fx.children.started.size(), 1u) << "no relaunch before the end";
     fx.worker.finishAll();

@@ -27,10 +27,7 @@ class FormTest : public ::testing::Test {
   protected:
     // Makes the form; tests may arrange the fakes first and call this themselves.
     MainForm& form() {
-        if (!form_) {
-            form_ = std::make_unique<MainForm>(fx.services);
-            for (Timer* t : form_->timers()) fx.clock.attach(*t);
-        }
+        if (!form_) form_ = std::make_unique<MainForm>(fx.services);
         return *form_;
     }
     MainForm& started() {
@@ -44,6 +41,8 @@ class FormTest : public ::testing::Test {
         return f;
     }
     void advance(int64_t ms) { fx.clock.advance(ms); }
+    // Whether the form's timer of that name runs.
+    bool ticking(const std::string& timer) const { return fx.clock.timer(timer).enabled(); }
     // The camera engine writes a line, and the next poll tick takes it.
     void scan(const Bytes& line) {
         fx.files.write(kBarDat, line + "\r\n");

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineLaunch.h"
+#include "engine/zbar/ZbarEngine.h"
 #include "tests/FormFixture.h"
 
 namespace tolvira::test {

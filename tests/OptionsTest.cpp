@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/EngineLaunch.h"
+#include "engine/zbar/ZbarEngine.h"
 #include "tests/FormFixture.h"
 
 namespace tolvira::test {
@@ -32,7 +32,7 @@ TEST_F(OptionsTest, AbsentKeysGiveTodaysBehaviour) {
     EXPECT_EQ(o.camera, "");
     EXPECT_TRUE(o.beep);
     EXPECT_TRUE(o.history);
-    EXPECT_EQ(cameraEngineArguments(o), (Args{"-Sqrcode.binary", "-Stest-inverted"}))
+    EXPECT_EQ(ZbarEngine().cameraArguments(o), (Args{"-Sqrcode.binary", "-Stest-inverted"}))
         << "QR bytes unchanged and inverted pictures tried, nothing else";
 }
 

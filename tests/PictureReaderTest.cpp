@@ -31,7 +31,7 @@ class PictureReaderTest : public FormTest {
 };
 
 TEST_F(PictureReaderTest, DropEndsTheOldRunDeletesItsResultAndStartsTheEngine) {
-    MainForm& f = form();
+    form();
     const uint32_t earlier = fx.processes.add(kImageEngine);
     fx.files.put(kBar2Dat, "QR-Code:old\r\n");
     fx.files.put("C:\\Scan\\sub\\bar2.dat", "QR-Code:old\r\n");
@@ -45,7 +45,7 @@ TEST_F(PictureReaderTest, DropEndsTheOldRunDeletesItsResultAndStartsTheEngine) {
         << "the first file only; the engine found on the search path";
     ASSERT_NE(fx.files.contents(kBar2Dat), nullptr);
     EXPECT_TRUE(fx.files.contents(kBar2Dat)->empty()) << "made afresh for this run";
-    EXPECT_TRUE(f.ReadP.enabled());
+    EXPECT_TRUE(ticking("ReadP"));
 }
 
 TEST_F(PictureReaderTest, EngineInTheProgramFolderIsPreferred) {
@@ -77,14 +77,14 @@ TEST_F(PictureReaderTest, ResultIsListedAndLoggedOnceTheEngineHasEnded) {
     MainForm& f = form();
     drop({kPicture});
     waitOneTick();
-    EXPECT_TRUE(f.ReadP.enabled()) << "the engine still runs";
+    EXPECT_TRUE(ticking("ReadP")) << "the engine still runs";
     EXPECT_TRUE(f.CodeList.items().empty());
 
     engineFinishes("QR-Code:abc\r\n");
     waitOneTick();
     EXPECT_EQ(f.CodeList.items(), Texts{"QR-Code:abc"});
     EXPECT_EQ(log(), "abc\r\n");
-    EXPECT_FALSE(f.ReadP.enabled());
+    EXPECT_FALSE(ticking("ReadP"));
 
     advance(6000);
     EXPECT_EQ(f.CodeList.items(), Texts{"QR-Code:abc"}) << "taken once";
@@ -112,7 +112,7 @@ TEST_F(PictureReaderTest, SecondDropWhileWaitingTakesOnlyTheSecondResult) {
     fx.files.write(kBar2Dat, "QR-Code:first\r\n");  // written, but the engine hasn't ended
     drop({"D:\\second.png"});
     EXPECT_EQ(fx.processes.terminated.size(), 1u);
-    EXPECT_TRUE(f.ReadP.enabled());
+    EXPECT_TRUE(ticking("ReadP"));
 
     advance(500);  // the first drop's tick: the second engine still runs
     EXPECT_TRUE(f.CodeList.items().empty());
@@ -120,7 +120,7 @@ TEST_F(PictureReaderTest, SecondDropWhileWaitingTakesOnlyTheSecondResult) {
     waitOneTick();
     EXPECT_EQ(f.CodeList.items(), Texts{"QR-Code:second"});
     EXPECT_EQ(log(), "second\r\n");
-    EXPECT_FALSE(f.ReadP.enabled());
+    EXPECT_FALSE(ticking("ReadP"));
 }
 
 TEST_F(PictureReaderTest, NoTickTakesTheOldResultWhileTheDropsStartIsPending) {
@@ -132,7 +132,7 @@ TEST_F(PictureReaderTest, NoTickTakesTheOldResultWhileTheDropsStartIsPending) {
     advance(4500);
     EXPECT_TRUE(f.CodeList.items().empty());
     fx.worker.finishAll();
-    EXPECT_TRUE(f.ReadP.enabled());
+    EXPECT_TRUE(ticking("ReadP"));
     engineFinishes("QR-Code:new\r\n");
     waitOneTick();
     EXPECT_EQ(f.CodeList.items(), Texts{"QR-Code:new"});
@@ -156,16 +156,16 @@ TEST_F(PictureReaderTest, SecondDropPendingBehindTheFirstKeepsTheFirstResultOut)
 
 TEST_F(PictureReaderTest, ADropWhileTheCameraLaunchIsPendingWaitsItsTurn) {
     fx.worker.hold = true;
-    MainForm& f = started();
+    started();
     advance(1);
     drop({kPicture});
     fx.worker.finishNext();
     EXPECT_EQ(fx.children.started.size(), 1u);
-    EXPECT_FALSE(f.ReadP.enabled());
+    EXPECT_FALSE(ticking("ReadP"));
     fx.worker.finishNext();
     ASSERT_EQ(fx.children.started.size(), 2u);
     EXPECT_EQ(fx.children.started[1].exe, kImageEngine);
-    EXPECT_TRUE(f.ReadP.enabled());
+    EXPECT_TRUE(ticking("ReadP"));
 }
 
 TEST_F(PictureReaderTest, PictureWithoutCodeListsAndLogsNothing) {
@@ -175,7 +175,7 @@ TEST_F(PictureReaderTest, PictureWithoutCodeListsAndLogsNothing) {
     waitOneTick();
     EXPECT_TRUE(f.CodeList.items().empty());
     EXPECT_EQ(log(), "<missing>");
-    EXPECT_FALSE(f.ReadP.enabled());
+    EXPECT_FALSE(ticking("ReadP"));
 }
 
 TEST_F(PictureReaderTest, MissingResultEndsTheWait) {
@@ -185,7 +185,7 @@ TEST_F(PictureReaderTest, MissingResultEndsTheWait) {
     fx.files.remove(kBar2Dat);
     waitOneTick();
     EXPECT_TRUE(f.CodeList.items().empty());
-    EXPECT_FALSE(f.ReadP.enabled());
+    EXPECT_FALSE(ticking("ReadP"));
 }
 
 TEST_F(PictureReaderTest, EngineThatCouldNotStartEndsTheWaitWithoutResult) {
@@ -193,10 +193,10 @@ TEST_F(PictureReaderTest, EngineThatCouldNotStartEndsTheWaitWithoutResult) {
     fx.files.put(kBar2Dat, "QR-Code:old\r\n");
     fx.children.fails = true;
     drop({kPicture});
-    EXPECT_TRUE(f.ReadP.enabled());
+    EXPECT_TRUE(ticking("ReadP"));
     waitOneTick();
     EXPECT_TRUE(f.CodeList.items().empty()) << "the old result was deleted by the drop";
-    EXPECT_FALSE(f.ReadP.enabled());
+    EXPECT_FALSE(ticking("ReadP"));
 }
 
 TEST_F(PictureReaderTest, OnlyTheFirstLineIsTaken) {
@@ -266,7 +266,7 @@ TEST_F(PictureReaderTest, DropWithoutFilesStartsNothingAndNeverRetakesTheOldResu
 
     const uint32_t other = fx.processes.add(kImageEngine);  // someone else's decode
     drop({});
-    EXPECT_FALSE(f.ReadP.enabled());
+    EXPECT_FALSE(ticking("ReadP"));
     EXPECT_EQ(fx.children.started.size(), 1u);
     EXPECT_TRUE(fx.processes.terminated.empty());
     EXPECT_NE(fx.files.contents(kBar2Dat), nullptr);

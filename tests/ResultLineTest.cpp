@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "pipeline/ResultLine.h"
+#include "engine/ResultLine.h"
 #include "platform/fake/FakePlatform.h"
 
 namespace tolvira {

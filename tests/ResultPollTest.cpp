@@ -76,14 +76,14 @@ TEST_F(ResultPollTest, ALineTooLongIsNotedInDelistAndTheNextOneDelivered) {
 TEST_F(ResultPollTest, FirstReadOfTheRunConsidersOnlyTheOldFilesLastLine) {
     fx.files.put(kBarDat, "QR-Code:old1\r\nQR-Code:old2\r\nQR-Code:last\r\n");
     setOldBar("QR-Code:last");
-    form().GetCode.tick();
+    form().poll.tick();
     EXPECT_EQ(codes(), Items{}) << "the last accepted line of the previous run";
 
     fake::FakePlatform other;
     other.files.put(kBarDat, "QR-Code:old1\r\nQR-Code:written after exit\r\n");
     other.registry.set(Hive::CurrentUser, kSettingsKey, "OldBar", "QR-Code:old1");
     MainForm f(other.services);
-    f.GetCode.tick();
+    f.poll.tick();
     EXPECT_EQ(f.CodeList.items(), (Items{"QR-Code:written after exit"}));
 }
 
@@ -128,13 +128,13 @@ TEST_F(ResultPollTest, RecreatedFileIsReadFromItsBeginning) {
 TEST_F(ResultPollTest, PausedCodesAreSkippedAndResumeTakesTheLastLineOnly) {
     MainForm& f = running();
     f.bp.click();
-    EXPECT_FALSE(f.GetCode.enabled());
+    EXPECT_FALSE(ticking("GetCode"));
     EXPECT_EQ(f.bp.caption(), "开始扫码");
     engineWrites("QR-Code:p1\r\nQR-Code:p2\r\nQR-Code:p3\r\n");
     advance(1000);
     EXPECT_EQ(codes(), Items{});
     f.bp.click();
-    EXPECT_TRUE(f.GetCode.enabled());
+    EXPECT_TRUE(ticking("GetCode"));
     EXPECT_EQ(f.bp.caption(), "停止扫码");
     advance(100);
     EXPECT_EQ(codes(), (Items{"QR-Code:p3"}));
@@ -303,7 +303,7 @@ TEST_F(EngineLaunchTest, LaunchesOnceFromTheProgramFolderWithoutAShell) {
                          "C:\\Scan\\zbarcam.err"}))
         << "standard error kept beside bar.dat";
     EXPECT_EQ(f.CodeList.items(), (Items{kLoading}));
-    EXPECT_FALSE(f.DelayLoad.enabled());
+    EXPECT_FALSE(ticking("DelayLoad"));
     advance(10000);
     EXPECT_EQ(fx.children.started.size(), 1u);
 }

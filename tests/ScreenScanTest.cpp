@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/EngineLaunch.h"
+#include "engine/zbar/ZbarEngine.h"
 #include "settings/HotKeyText.h"
 #include "tests/FormFixture.h"
 
@@ -152,14 +152,13 @@ TEST_F(ScreenScanTest, EveryResultLineIsListedInOrderLoggedAndRecordedAsScreen) 
               "\xEF\xBB\xBF"
               "2026-12-08 14:00:00.250,screen,QR-Code,扫码:中文\r\n"
               "2026-12-08 14:00:00.250,screen,CODE-128,ABC-123\r\n");
-    EXPECT_FALSE(f.ReadS.enabled());
+    EXPECT_FALSE(ticking("ReadS"));
 }
 
 TEST_F(ScreenScanTest, FirstCodeIsCopiedOnlyWithTheCopyOptionAndNothingIsEverTyped) {
     for (const int copy : {0, 1}) {
         fake::FakePlatform platform;
         MainForm f(platform.services);
-        platform.clock.attach(f.ReadS);
         f.load();
         f.Check1.setValue(1);
         f.o1.setSelected(true);
@@ -234,7 +233,7 @@ TEST_F(ScreenScanTest, DroppedPictureTakesTheEngineOverAndTheScanWaitsForIt) {
     f.hotKeyPressed();
     const uint32_t scanEngine = fx.processes.processes.back().pid;
     f.listDrop({"D:\\photo.png"});
-    EXPECT_FALSE(f.ReadS.enabled());
+    EXPECT_FALSE(ticking("ReadS"));
     EXPECT_EQ(fx.files.contents(fx.screen.pictures[0]), nullptr);
     EXPECT_EQ(fx.processes.terminated, std::vector<uint32_t>{scanEngine})
         << "ended before its picture is deleted";

@@ -166,7 +166,7 @@ TEST_F(SettingsTest, UnreadableC2StopsTheLoadAndStartUpGoesOn) {
     EXPECT_EQ(check3Clicks, 0);
     EXPECT_EQ(fx.window.calls,
               (std::vector<std::string>{"size", "colourKey", "topmost", "trayAdd", "show"}));
-    EXPECT_TRUE(f.DelayLoad.enabled());
+    EXPECT_TRUE(ticking("DelayLoad"));
 }
 
 TEST_F(SettingsTest, ValueOfAnotherTypeStopsTheLoad) {
@@ -192,9 +192,9 @@ TEST_F(SettingsTest, FailingOptionKeepsTheLaterOptionsAsTheyWere) {
 
 TEST_F(SettingsTest, UnreadableStoreStopsAtTheFirstKey) {
     fx.registry.readFails = true;
-    MainForm& f = started();
+    started();
     expectInitialFrom(0);
-    EXPECT_TRUE(f.DelayLoad.enabled());
+    EXPECT_TRUE(ticking("DelayLoad"));
 }
 
 TEST_F(SettingsTest, C4IsNeverRead) {
@@ -221,24 +221,24 @@ TEST_F(SettingsTest, LoadingNeverWritesOrDeletesTheRunValueNorShowsTheMessage) {
 TEST_F(SettingsTest, OpeningMovesEnablesAndShowsThePanelAndRearmsTheMonitor) {
     MainForm& f = started();
     f.restart.setEnabled(false);
-    f.CheckIRMLoad.setEnabled(false);
+    fx.clock.stop("CheckIRMLoad");
     f.bset.click();
     EXPECT_EQ(f.Fset.bounds(), (Bounds{120, 480, 3525, 3300}));
     EXPECT_TRUE(f.restart.enabled());
     EXPECT_TRUE(f.Fset.visible());
-    EXPECT_TRUE(f.CheckIRMLoad.enabled());
+    EXPECT_TRUE(ticking("CheckIRMLoad"));
 }
 
 TEST_F(SettingsTest, OpeningAnOpenPanelRepeatsTheSameSteps) {
     MainForm& f = started();
     f.bset.click();
     f.restart.setEnabled(false);
-    f.CheckIRMLoad.setEnabled(false);
+    fx.clock.stop("CheckIRMLoad");
     f.bset.click();
     EXPECT_EQ(f.Fset.bounds(), (Bounds{120, 480, 3525, 3300}));
     EXPECT_TRUE(f.restart.enabled());
     EXPECT_TRUE(f.Fset.visible());
-    EXPECT_TRUE(f.CheckIRMLoad.enabled());
+    EXPECT_TRUE(ticking("CheckIRMLoad"));
     EXPECT_TRUE(fx.registry.writes.empty());
 }
 
@@ -323,7 +323,7 @@ TEST_F(SettingsTest, RefusedWriteOnOkLeavesItsOldValueAndTheOthersAreWritten) {
     Services services{fx.services.env, fx.processes, fx.children, fx.files,  registry,
                       fx.clipboard,    fx.keyboard,  fx.windows,  fx.window, fx.tray,
                       fx.dialogs,      fx.lifecycle, fx.codec,    fx.worker, fx.clock,
-                      fx.hotKey,       fx.screen};
+                      fx.clock,        fx.hotKey,    fx.screen};
     MainForm f(services);
     f.load();
     f.Check3.toggle();

@@ -11,17 +11,17 @@ class StartupTest : public FormTest {};
 
 TEST_F(StartupTest, TimersStartAsTheWindowIsCreated) {
     MainForm& f = form();
-    EXPECT_TRUE(f.GetCode.enabled());
-    EXPECT_EQ(f.GetCode.interval(), 100);
-    EXPECT_TRUE(f.CheckIRMLoad.enabled());
-    EXPECT_EQ(f.CheckIRMLoad.interval(), 2000);
-    EXPECT_EQ(f.CheckIRMLoad.tag(), "0");
-    EXPECT_FALSE(f.DelayLoad.enabled());
-    EXPECT_EQ(f.DelayLoad.interval(), 1);
-    EXPECT_FALSE(f.ReadP.enabled());
-    EXPECT_EQ(f.ReadP.interval(), 1500);
-    EXPECT_FALSE(f.Trestart.enabled());
-    EXPECT_EQ(f.Trestart.interval(), 1000);
+    EXPECT_TRUE(ticking("GetCode"));
+    EXPECT_EQ(fx.clock.timer("GetCode").interval(), 100);
+    EXPECT_TRUE(ticking("CheckIRMLoad"));
+    EXPECT_EQ(fx.clock.timer("CheckIRMLoad").interval(), 2000);
+    EXPECT_EQ(f.monitor.announced(), false);
+    EXPECT_FALSE(ticking("DelayLoad"));
+    EXPECT_EQ(fx.clock.timer("DelayLoad").interval(), 1);
+    EXPECT_FALSE(ticking("ReadP"));
+    EXPECT_EQ(fx.clock.timer("ReadP").interval(), 1500);
+    EXPECT_FALSE(ticking("Trestart"));
+    EXPECT_EQ(fx.clock.timer("Trestart").interval(), 1000);
     EXPECT_EQ(f.wt.caption(), "Tolvira");
     EXPECT_TRUE(f.poll.LastBar().text.empty());
 }
@@ -34,7 +34,7 @@ TEST_F(StartupTest, ShapesThePlacesAndShowsTheWindowInOrder) {
     EXPECT_EQ(fx.window.colourKey, 0x00585858u);
     EXPECT_EQ(f.wt.caption(), "Tolvira 2.8");
     EXPECT_TRUE(fx.tray.present);
-    EXPECT_TRUE(f.DelayLoad.enabled());
+    EXPECT_TRUE(ticking("DelayLoad"));
     EXPECT_TRUE(f.Check1.checked()) << "first run types codes";
 }
 
@@ -58,10 +58,10 @@ TEST_F(StartupTest, OnlyTheExactArgumentHides) {
 
 TEST_F(StartupTest, SecondInstanceEndsAtOnceLeavingNoTrace) {
     fx.lifecycle.otherInstance = true;
-    MainForm& f = started();
+    started();
     EXPECT_TRUE(fx.lifecycle.quitted);
     EXPECT_TRUE(fx.window.calls.empty());
-    EXPECT_FALSE(f.DelayLoad.enabled());
+    EXPECT_FALSE(ticking("DelayLoad"));
     EXPECT_TRUE(fx.registry.writes.empty());
 }
 
@@ -71,14 +71,8 @@ TEST_F(StartupTest, TitleHasNoLeadingZeros) {
     EXPECT_EQ(form().titleText(), "Tolvira 12.0");
 }
 
-TEST_F(StartupTest, CloseRequestAndCloseGlyphOnlyHide) {
+TEST_F(StartupTest, CloseGlyphOnlyHides) {
     MainForm& f = started();
-    f.closeRequested();
-    EXPECT_FALSE(fx.window.shown);
-    EXPECT_TRUE(fx.tray.present);
-    EXPECT_TRUE(f.GetCode.enabled());
-    f.trayActivated();
-    EXPECT_TRUE(fx.window.shown);
     f.bclose.click();
     EXPECT_FALSE(fx.window.shown);
     EXPECT_FALSE(fx.lifecycle.quitted);
@@ -88,14 +82,6 @@ TEST_F(StartupTest, SessionEndLetsGoOfTheTrayIcon) {
     MainForm& f = started();
     f.sessionEnding();
     EXPECT_FALSE(fx.tray.present);
-}
-
-TEST_F(StartupTest, TaskbarRestartAddsTheIconAgain) {
-    MainForm& f = started();
-    fx.tray.present = false;
-    f.taskbarCreated();
-    EXPECT_TRUE(fx.tray.present);
-    EXPECT_EQ(fx.tray.adds, 2);
 }
 
 TEST_F(StartupTest, ExitHidesVideoWindowRemovesIconAndLeavesTheEngineRunning) {

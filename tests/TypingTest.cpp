@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/Delivery.h"
+#include "pipeline/CodeRouter.h"
 #include "pipeline/TypingQueue.h"
 #include "tests/FormFixture.h"
 #include "tests/Keystrokes.h"
@@ -95,7 +95,7 @@ TEST_F(TypingTest, PacedKeysComeOneIntervalApartWhileListAndLogGetTheCodeAtOnce)
 TEST_F(TypingTest, ACodeThatComesWhileAnotherIsTypedWaitsItsTurn) {
     Options o;
     o.keyDelayMs = 60;
-    MainForm& f = running(o);
+    running(o);
     scan("QR-Code:first");
     scan("QR-Code:second");
     EXPECT_EQ(codes(), (Texts{"QR-Code:second", "QR-Code:first"})) << "listed at once";
@@ -104,7 +104,7 @@ TEST_F(TypingTest, ACodeThatComesWhileAnotherIsTypedWaitsItsTurn) {
     advance(2000);
     EXPECT_EQ(typedText(), "firstsecond") << "whole and in order";
     EXPECT_EQ(fx.keyboard.sentAt[5] - fx.keyboard.sentAt[4], 60) << "the pace holds between codes";
-    EXPECT_FALSE(f.TypeKeys.enabled()) << "the timer stops when nothing waits";
+    EXPECT_FALSE(ticking("TypeKeys")) << "the timer stops when nothing waits";
 }
 
 TEST_F(TypingTest, HeldModifiersHoldCodesBackInOrderAndNothingIsPressedMeanwhile) {

@@ -1,18 +1,68 @@
 #include "platform/fake/FakePlatform.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 namespace tolvira::fake {
 
-void FakeClock::attach(Timer& timer) {
-    timer.attach(this);
-    entries_.push_back({&timer, now_ + timer.interval()});
+class FakeClock::FakeTicker final : public Ticker {
+  public:
+    FakeTicker(FakeClock& clock, std::string name, int intervalMs, std::function<void()> onTick)
+        : name(std::move(name)), clock_(clock), interval_(intervalMs), onTick_(std::move(onTick)) {
+        clock_.tickers_.push_back(this);
+    }
+    ~FakeTicker() override { std::erase(clock_.tickers_, this); }
+    bool enabled() const override { return enabled_; }
+    void setEnabled(bool enabled) override {
+        if (enabled == enabled_) return;
+        enabled_ = enabled;
+        due = clock_.now_ + interval_;
+    }
+    int interval() const override { return interval_; }
+    void setInterval(int intervalMs) override {
+        if (intervalMs == interval_) return;
+        interval_ = intervalMs;
+        due = clock_.now_ + interval_;
+    }
+    void tick() {
+        if (enabled_ && onTick_) onTick_();
+    }
+
+    const std::string name;
+    int64_t due = 0;
+
+  private:
+    FakeClock& clock_;
+    int interval_;
+    bool enabled_ = false;
+    std::function<void()> onTick_;
+};
+
+std::unique_ptr<Ticker> FakeClock::ticker(std::string name, int intervalMs,
+                                          std::function<void()> onTick) {
+    return std::make_unique<FakeTicker>(*this, std::move(name), intervalMs, std::move(onTick));
 }
 
-void FakeClock::timerChanged(Timer& timer) {
-    for (Entry& e : entries_) {
-        if (e.timer == &timer) e.due = now_ + timer.interval();
+FakeClock::FakeTicker* FakeClock::find(const std::string& name) const {
+    for (FakeTicker* t : tickers_) {
+        if (t->name == name) return t;
     }
+    // A test naming a timer that doesn't exist is wrong, not failing.
+    std::fprintf(stderr, "no ticker named %s\n", name.c_str());
+    std::abort();
+}
+
+const Ticker& FakeClock::timer(const std::string& name) const {
+    return *find(name);
+}
+
+void FakeClock::fire(const std::string& name) {
+    find(name)->tick();
+}
+
+void FakeClock::stop(const std::string& name) {
+    find(name)->setEnabled(false);
 }
 
 LocalTime FakeClock::localTime() {
@@ -29,14 +79,14 @@ LocalTime FakeClock::localTime() {
 void FakeClock::advance(int64_t ms) {
     const int64_t end = now_ + ms;
     for (;;) {
-        Entry* next = nullptr;
-        for (Entry& e : entries_) {
-            if (e.timer->enabled() && e.due <= end && (!next || e.due < next->due)) next = &e;
+        FakeTicker* next = nullptr;
+        for (FakeTicker* t : tickers_) {
+            if (t->enabled() && t->due <= end && (!next || t->due < next->due)) next = t;
         }
         if (!next) break;
         now_ = next->due;
-        next->due = now_ + next->timer->interval();
-        next->timer->tick();
+        next->due = now_ + next->interval();
+        next->tick();
     }
     now_ = end;
 }
@@ -421,7 +471,7 @@ Environment FakePlatform::defaultEnvironment() {
 FakePlatform::FakePlatform(Environment env)
     : services{std::move(env), processes, children, files,  registry, clipboard,
                keyboard,       windows,   window,   tray,   dialogs,  lifecycle,
-               codec,          worker,    clock,    hotKey, screen} {
+               codec,          worker,    clock,    clock,  hotKey,   screen} {
     keyboard.clipboard = &clipboard;
 }
 

@@ -12,28 +12,34 @@
 #include <vector>
 
 #include "platform/Services.h"
-#include "platform/Timer.h"
 
 namespace tolvira::fake {
 
-// Fires attached timers in time order as the test advances the clock; the local time starts
-// at 2026-12-08 14:00:00.000 and follows the virtual time (within that day).
-class FakeClock : public TimerView, public Clock {
+// Fires the tickers made from it in time order as the test advances the clock; the local time
+// starts at 2026-12-08 14:00:00.000 and follows the virtual time (within that day).
+class FakeClock : public Clock, public Timing {
   public:
+    FakeClock() = default;
+    FakeClock(const FakeClock&) = delete;
+    FakeClock& operator=(const FakeClock&) = delete;
     int64_t steadyMs() override { return now_; }
     LocalTime localTime() override;
-    void attach(Timer& timer);
-    void timerChanged(Timer& timer) override;
+    std::unique_ptr<Ticker> ticker(std::string name, int intervalMs,
+                                   std::function<void()> onTick) override;
     // Moves time on by ms, firing every tick that falls due on the way.
     void advance(int64_t ms);
     int64_t now() const { return now_; }
+    // The live ticker of that name; the test fails when there is none.
+    const Ticker& timer(const std::string& name) const;
+    // Ticks it now, as a due tick would (nothing while it is stopped).
+    void fire(const std::string& name);
+    // Stops it, as its owner would.
+    void stop(const std::string& name);
 
   private:
-    struct Entry {
-        Timer* timer;
-        int64_t due;
-    };
-    std::vector<Entry> entries_;
+    class FakeTicker;
+    FakeTicker* find(const std::string& name) const;
+    std::vector<FakeTicker*> tickers_;  // in the order they were made
     int64_t now_ = 0;
 };
 

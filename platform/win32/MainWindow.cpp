@@ -77,7 +77,8 @@ MainWindow::MainWindow(HINSTANCE instance, const std::string& title)
       window_(CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, widen(title).c_str(),
                               WS_POPUP | WS_CLIPCHILDREN, kFirstLeft, kFirstTop, 0, 0, nullptr,
                               nullptr, instance, this)),
-      tray_(handle(), smallIcon_, title) {
+      tray_(handle(), smallIcon_, title),
+      timing_(handle()) {
     initCommonControls();
 }
 
@@ -103,10 +104,6 @@ void MainWindow::attach(const FormParts& form) {
             std::make_unique<ControlMirror>(*control, panel ? panel->handle() : handle(), id,
                                             panel ? panel->childBackdrop() : skin, resources));
     }
-    UINT_PTR timerId = 1;
-    for (Timer* timer : form.timers) {
-        timers_.push_back(std::make_unique<TimerMirror>(*timer, handle(), timerId++));
-    }
     title_ = mirrorOf(form.title);
     SetWindowSubclass(title_->handle(), titleProc, 0, reinterpret_cast<DWORD_PTR>(this));
     FormEvents& events = form.events;
@@ -119,7 +116,6 @@ void MainWindow::detach() {
     if (title_) RemoveWindowSubclass(title_->handle(), titleProc, 0);
     title_ = nullptr;
     dropTarget_.reset();
-    timers_.clear();
     // Children before the panels that hold them.
     while (!controls_.empty()) controls_.pop_back();
     events_ = nullptr;
@@ -157,12 +153,12 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
     LRESULT result = 0;
     if (ControlMirror::parentMessage(message, wParam, lParam, result)) return result;
     if (tray_.taskbarCreated(message)) {
-        events_->taskbarCreated();
+        tray_.addAgain();
         return 0;
     }
     // Real mouse moves over the window carry no icon id.
     if (const auto mouse = tray_.notification(message, wParam, lParam)) {
-        if (*mouse == WM_LBUTTONUP) events_->trayActivated();
+        if (*mouse == WM_LBUTTONUP) restoreAndActivate();
         return 0;
     }
     switch (message) {
@@ -182,15 +178,14 @@ LRESULT MainWindow::handleMessage(HWND window, UINT message, WPARAM wParam, LPAR
             bodyDrag_.ended(window);
             return DefWindowProcW(window, message, wParam, lParam);
         case WM_MOUSEMOVE:
-            if (bodyDrag_.dragStarts(window, wParam, lParam)) events_->bodyPressed();
+            if (bodyDrag_.dragStarts(window, wParam, lParam)) beginDrag();
             return 0;
         case WM_TIMER:
-            for (const auto& timer : timers_) {
-                if (timer->id() == wParam) timer->fired();
-            }
+            timing_.fired(wParam);
             return 0;
         case WM_CLOSE:
-            events_->closeRequested();
+            // Closing only hides: the program lives on in the tray.
+            hide();
             return 0;
         case WM_HOTKEY:
             events_->hotKeyPressed();
@@ -227,7 +222,7 @@ LRESULT MainWindow::titleMessage(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         case WM_MOUSEMOVE:
             if (titleDrag_.dragStarts(window, wParam, lParam)) {
-                events_->bodyPressed();
+                beginDrag();
                 return 0;
             }
             break;

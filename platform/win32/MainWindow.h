@@ -1,7 +1,8 @@
 #pragma once
 // The real main window: a borderless popup drawn by the skin picture, holding a child window
-// for every control of the form and a window timer for every timer. It turns the messages it
-// receives into the form's events.
+// for every control of the form and the window timers of the tickers. It hides itself on a
+// close request, comes back on a click on its tray icon, puts the icon back when Explorer
+// restarts and drags itself; the rest of what it receives it turns into the form's events.
 #include <windows.h>
 
 #include <memory>
@@ -11,12 +12,11 @@
 #include "platform/Controls.h"
 #include "platform/FormEvents.h"
 #include "platform/Services.h"
-#include "platform/Timer.h"
 #include "platform/win32/ControlMirror.h"
 #include "platform/win32/DragGesture.h"
 #include "platform/win32/DropTarget.h"
 #include "platform/win32/Handle.h"
-#include "platform/win32/TimerMirror.h"
+#include "platform/win32/Win32Timing.h"
 #include "platform/win32/Win32Tray.h"
 
 namespace tolvira::win32 {
@@ -25,7 +25,6 @@ namespace tolvira::win32 {
 struct FormParts {
     FormEvents& events;
     std::vector<Control*> controls;  // each panel before its children
-    std::vector<Timer*> timers;
     Control& title;     // a drag handle that also takes a double-click
     Control& dropList;  // takes dropped files
 };
@@ -39,6 +38,7 @@ class MainWindow final : public FormWindow {
 
     HWND handle() const { return window_.get(); }
     Win32Tray& tray() { return tray_; }
+    Timing& timing() { return timing_; }
     // Makes the controls and timers and starts forwarding events.
     void attach(const FormParts& form);
     // Takes them away again, before the form goes.
@@ -74,10 +74,10 @@ class MainWindow final : public FormWindow {
     Brush bodyBrush_;
     Window window_;
     Win32Tray tray_;
+    Win32Timing timing_;
 
     FormEvents* events_ = nullptr;
     std::vector<std::unique_ptr<ControlMirror>> controls_;
-    std::vector<std::unique_ptr<TimerMirror>> timers_;
     std::unique_ptr<DropTarget> dropTarget_;
     ControlMirror* title_ = nullptr;
     DragGesture bodyDrag_;

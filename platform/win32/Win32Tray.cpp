@@ -32,10 +32,12 @@ Win32Tray::Win32Tray(HWND window, HICON icon, const std::string& tip)
 }
 
 bool Win32Tray::add() {
+    added_ = true;
     return Shell_NotifyIconA(NIM_ADD, &record_) != FALSE;
 }
 
 bool Win32Tray::remove() {
+    added_ = false;
     return Shell_NotifyIconA(NIM_DELETE, &record_) != FALSE;
 }
 

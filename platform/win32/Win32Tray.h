@@ -27,6 +27,10 @@ class Win32Tray final : public TrayIcon {
 
     bool add() override;
     bool remove() override;
+    // Explorer restarted: the icon shown before it is shown again.
+    void addAgain() {
+        if (added_) add();
+    }
 
     // The mouse message that happened over the icon, when the window's message is the icon's.
     std::optional<uint32_t> notification(UINT message, WPARAM wParam, LPARAM lParam) const;
@@ -37,6 +41,7 @@ class Win32Tray final : public TrayIcon {
   private:
     NOTIFYICONDATAA record_{};
     UINT taskbarCreated_;
+    bool added_ = false;
 };
 
 }  // namespace tolvira::win32

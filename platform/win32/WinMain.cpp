@@ -94,7 +94,7 @@ bool pollOnTimerOnly() {
 class Attachment {
   public:
     Attachment(MainWindow& window, MainForm& form) : window_(window) {
-        window.attach({form, form.controls(), form.timers(), form.wt, form.CodeList});
+        window.attach({form, form.controls(), form.wt, form.CodeList});
     }
     ~Attachment() { window_.detach(); }
     Attachment(const Attachment&) = delete;
@@ -130,7 +130,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Services services{readEnvironment(), processes, children,     files,  registry,
                       clipboard,         keyboard,  otherWindows, window, window.tray(),
                       dialogs,           lifecycle, codec,        worker, clock,
-                      hotKey,            screen};
+                      window.timing(),   hotKey,    screen};
 
     MainForm form(services);
     const Attachment attachment(window, form);

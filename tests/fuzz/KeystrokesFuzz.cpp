@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "pipeline/AutoInput.h"
-#include "pipeline/ResultLine.h"
+#include "engine/ResultLine.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {

@@ -25,7 +25,6 @@ const std::set<std::string> kStatusTexts = {"[正在加载图像识别模块]", 
 class Scan {
   public:
     Scan() {
-        for (tolvira::Timer* t : form_.timers()) fx_.clock.attach(*t);
         form_.load();
         fx_.clock.advance(1);  // the engine launch makes a fresh bar.dat
     }

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "pipeline/AutoInput.h"
-#include "pipeline/ResultLine.h"
+#include "engine/ResultLine.h"
 #include "platform/fake/FakePlatform.h"
 #include "tests/fuzz/FuzzCheck.h"
 

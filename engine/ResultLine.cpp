@@ -1,4 +1,4 @@
-#include "pipeline/ResultLine.h"
+#include "engine/ResultLine.h"
 
 #include <utility>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "pipeline/Utf8.h"
+#include "platform/Utf8.h"
 #include "platform/Services.h"
 
 namespace tolvira {

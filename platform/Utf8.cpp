@@ -1,4 +1,4 @@
-#include "pipeline/Utf8.h"
+#include "platform/Utf8.h"
 
 namespace tolvira {
 

@@ -1,0 +1,38 @@
+#pragma once
+// ZBar's tools as the program's decoder: zbarcam.exe for the camera, zbarimg.exe for pictures.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Engine.h"
+
+namespace tolvira {
+
+// Both tools hand a QR code's bytes over unchanged (the result line's decoding reads them as
+// UTF-8 or the ANSI code page, where ZBar's own guess garbles Chinese text) and try each
+// picture inverted too (light-on-dark codes).
+inline constexpr const char* kQrBytesUnchanged = "-Sqrcode.binary";
+inline constexpr const char* kTryInverted = "-Stest-inverted";
+
+// One short list line from zbarcam's standard error: its last line, put in words the user can
+// act on where it is known.
+std::string engineExitNotice(std::string_view errorOutput);
+
+class ZbarEngine final : public Engine {
+  public:
+    std::string cameraProgram() const override { return "zbarcam.exe"; }
+    std::string imageProgram() const override { return "zbarimg.exe"; }
+    std::string videoTitle() const override { return "ZBar"; }
+    std::string cameraResults() const override { return "bar.dat"; }
+    std::string cameraErrors() const override { return "zbarcam.err"; }
+    std::string imageResults() const override { return "bar2.dat"; }
+    // The two switches above, -q when it is not to beep, then the camera's number.
+    std::vector<std::string> cameraArguments(const Options& options) const override;
+    // No window (-D), no beep, the two switches, the picture.
+    std::vector<std::string> imageArguments(const std::string& picture) const override;
+    std::string exitNotice(std::string_view errorOutput) const override {
+        return engineExitNotice(errorOutput);
+    }
+};
+
+}  // namespace tolvira
