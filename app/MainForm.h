@@ -17,13 +17,11 @@
 #include "pipeline/TypingQueue.h"
 #include "platform/Controls.h"
 #include "platform/FormEvents.h"
+#include "resources/Geometry.h"
 #include "settings/SettingsPanel.h"
 
 namespace tolvira {
 
-inline constexpr int kWindowWidth = 3750;   // twips
-inline constexpr int kWindowHeight = 4280;  // twips
-inline constexpr uint32_t kColourKey = 0x00585858;
 inline constexpr const char* kAppTitle = "Tolvira";
 
 class MainForm final : public FormEvents {

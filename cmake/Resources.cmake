@@ -20,7 +20,7 @@ function(tolvira_add_resources target)
   add_custom_command(
     OUTPUT ${generated}
     COMMAND ${Python3_EXECUTABLE} ${TOLVIRA_RESOURCE_TOOL} ${out} --qrencode ${TOLVIRA_QRENCODE}
-    DEPENDS ${TOLVIRA_RESOURCE_TOOL}
+    DEPENDS ${TOLVIRA_RESOURCE_TOOL} ${PROJECT_SOURCE_DIR}/resources/Geometry.h
     COMMENT "Drawing the skin, icon, test pattern and cursor"
     VERBATIM)
 

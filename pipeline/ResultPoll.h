@@ -1,5 +1,5 @@
 #pragma once
-// The result poll: every tick takes the complete lines the camera engine appended to bar.dat
+// The result poll: every tick takes the complete lines the camera engine appended to its result file
 // and puts each through the new-code test against the last accepted line.
 #include <functional>
 #include <memory>
@@ -35,10 +35,10 @@ class ResultPoll {
     // The result file was written: the poll runs now rather than at its next tick, unless it is
     // paused. Its ticker keeps its own beat.
     void wake();
-    // The help panel's self-test line: it becomes the last accepted one when bar.dat is still
+    // The help panel's self-test line: it becomes the last accepted one when the result file is still
     // empty, so the test pattern counts as new again even if it was read before.
     void selfTest() { LastBar_ = ResultLine::fromText(kSelfTestLine); }
-    // The last line read from bar.dat, or the self-test line.
+    // The last line read from the result file, or the self-test line.
     const ResultLine& LastBar() const { return LastBar_; }
     // The bp label: pause, or resume with only the file's last line considered.
     void togglePause();

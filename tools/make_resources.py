@@ -10,13 +10,25 @@ Usage: make_resources.py OUTPUT_DIR [--qrencode PATH]
 import argparse
 import math
 import os
+import re
 import struct
 import subprocess
 import sys
 import zlib
 
-KEY = (88, 88, 88)
-SKIN_W, SKIN_H = 250, 284
+
+
+def read_geometry():
+    """The skin's size and the colour key, as the code has them."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "Geometry.h")
+    with open(path, encoding="utf-8") as f:
+        values = dict(re.findall(r"\b(k\w+) = (0x[0-9A-Fa-f]+|\d+);", f.read()))
+    key = int(values["kColourKey"], 0)
+    return (key & 0xFF, key >> 8 & 0xFF, key >> 16 & 0xFF), int(values["kSkinWidth"]), int(
+        values["kSkinHeight"])
+
+
+KEY, SKIN_W, SKIN_H = read_geometry()
 TITLE_ROWS = 26
 CLOSE_CENTRE = (236, 13)
 WELCOME = "Welcome to the Vantrel"

@@ -4,6 +4,7 @@
 
 #include "platform/win32/Text.h"
 
+#include "resources/Geometry.h"
 #include "resources/resource.h"
 
 namespace tolvira::win32 {
@@ -15,8 +16,6 @@ constexpr const wchar_t* kWindowClass = L"Tolvira";
 constexpr int kFirstLeft = 200;
 constexpr int kFirstTop = 150;
 // Drawn in place of the skin picture when it is missing, so the window still shows.
-constexpr int kSkinWidth = 250;
-constexpr int kSkinHeight = 284;
 constexpr COLORREF kBodyColour = RGB(41, 41, 41);
 constexpr UINT_PTR kSystemHand = 32649;
 constexpr WPARAM kDragCommand = 0xF012;  // SC_MOVE with the caption hit-test code

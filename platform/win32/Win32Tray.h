@@ -27,6 +27,7 @@ class Win32Tray final : public TrayIcon {
 
     bool add() override;
     bool remove() override;
+    bool added() const { return added_; }
     // Explorer restarted: the icon shown before it is shown again.
     void addAgain() {
         if (added_) add();

@@ -18,6 +18,7 @@
 
 #include "engine/EngineMonitor.h"
 #include "engine/ProcessCheck.h"
+#include "engine/zbar/ZbarEngine.h"
 #include "platform/win32/Win32OtherWindows.h"
 #include "platform/win32/Win32Processes.h"
 
@@ -148,11 +149,11 @@ int wmain(int argc, wchar_t** argv) {
     tolvira::win32::Win32OtherWindows windows;
     const Figure snapshot = measure(n, [&] { return processes.list().has_value(); });
     const Figure search =
-        measure(n, [&] { return tolvira::findVideoWindow(windows, processes) != 0; });
+        measure(n, [&] { return tolvira::findVideoWindow(windows, processes, tolvira::ZbarEngine()) != 0; });
     // The state query of a tick: the process check, then the window search.
     const Figure tick = measure(n, [&] {
         return tolvira::IsProcessRunning(processes, "zbarcam.exe") &&
-               tolvira::findVideoWindow(windows, processes) != 0;
+               tolvira::findVideoWindow(windows, processes, tolvira::ZbarEngine()) != 0;
     });
     report("Toolhelp process snapshot", snapshot);
     report("video window search (EnumWindows, owner check)", search);
