@@ -24,7 +24,7 @@ namespace tolvira {
 
 inline constexpr size_t kMaxPatternBytes = 512;
 inline constexpr size_t kMaxTemplateBytes = 512;
-inline constexpr size_t kMaxProgramSize = 2000;  // instructions after {m,n} are expanded
+inline constexpr size_t kMaxProgramSize = 1000;  // instructions after {m,n} are expanded
 inline constexpr int kMaxRepeatCount = 1000;
 inline constexpr size_t kMaxCodeBytes = 8192;  // longer codes are not typed anyway
 inline constexpr int kMaxGroups = 9;

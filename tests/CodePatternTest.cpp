@@ -134,8 +134,8 @@ TEST(CodePatternTest, ABadPatternIsRefusedWithWhereAndWhy) {
          "正则表达式有误：第51个字符处的括号嵌套超过50层"},
         {"a\xFF", "正则表达式有误：第2个字符不是有效的UTF-8文字"},
         {std::string(513, 'a'), "正则表达式太长：最多512个字节"},
-        {"a{1000}b{1000}", "正则表达式太复杂：展开后超过2000步，请减少重复次数"},
-        {"((a{100}){100}){100}", "正则表达式太复杂：展开后超过2000步，请减少重复次数"},
+        {"a{1000}b{1000}", "正则表达式太复杂：展开后超过1000步，请减少重复次数"},
+        {"((a{100}){100}){100}", "正则表达式太复杂：展开后超过1000步，请减少重复次数"},
     };
     for (const auto& [pattern, error] : cases) {
         const CodePattern::Compiled c = CodePattern::compile(pattern);
