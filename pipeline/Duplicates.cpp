@@ -1,5 +1,6 @@
 #include "pipeline/Duplicates.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tolvira {
@@ -68,6 +69,22 @@ void SeenCodes::takeHistory(SeenCodes&& history) {
     }
 }
 
+void SeenCodes::reserve(size_t codes, size_t textBytes) {
+    text_.reserve(textBytes);
+    entries_.reserve(codes);
+    size_t slots = 64;
+    while (slots < codes * 2) slots *= 2;
+    if (slots > slots_.size()) {
+        slots_.resize(slots);
+        rehash();
+    }
+}
+
+void SeenCodes::shrinkToFit() {
+    text_.shrink_to_fit();
+    entries_.shrink_to_fit();
+}
+
 size_t SeenCodes::memoryUse() const {
     return text_.capacity() + entries_.capacity() * sizeof(Entry) +
            slots_.capacity() * sizeof(uint32_t);
@@ -84,7 +101,12 @@ size_t SeenCodes::slotFor(std::string_view code, uint64_t hash) const {
 }
 
 void SeenCodes::grow() {
-    slots_.assign(slots_.empty() ? 64 : slots_.size() * 2, kEmpty);
+    slots_.resize(slots_.empty() ? 64 : slots_.size() * 2);
+    rehash();
+}
+
+void SeenCodes::rehash() {
+    std::fill(slots_.begin(), slots_.end(), kEmpty);
     const size_t mask = slots_.size() - 1;
     for (uint32_t index = 0; index < entries_.size(); ++index) {
         size_t i = entries_[index].hash & mask;
@@ -126,8 +148,7 @@ class CsvReader {
 
     bool readField(std::string* scratch, std::string_view& field) {
         if (pos_ >= csv_.size() || csv_[pos_] != '"') {
-            const size_t end = csv_.find_first_of(",\r\n", pos_);
-            const size_t stop = end == std::string_view::npos ? csv_.size() : end;
+            const size_t stop = fieldEnd(pos_);
             field = csv_.substr(pos_, stop - pos_);
             pos_ = stop;
             return true;
@@ -164,9 +185,16 @@ class CsvReader {
 
     // Text after a closing quote is not RFC 4180; it is dropped up to the field's end.
     bool skipToFieldEnd() {
-        const size_t end = csv_.find_first_of(",\r\n", pos_);
-        pos_ = end == std::string_view::npos ? csv_.size() : end;
+        pos_ = fieldEnd(pos_);
         return true;
+    }
+
+    size_t fieldEnd(size_t from) const {
+        while (from < csv_.size() && csv_[from] != ',' && csv_[from] != '\r' &&
+               csv_[from] != '\n') {
+            ++from;
+        }
+        return from;
     }
 
     std::string_view csv_;
@@ -215,6 +243,9 @@ std::string_view withoutFormulaGuard(std::string_view code) {
 
 SeenCodes seenCodesFromHistory(std::string_view csv) {
     SeenCodes seen;
+    // Every record takes a line, and a code is shorter than its record.
+    const size_t lines = static_cast<size_t>(std::count(csv.begin(), csv.end(), '\n')) + 1;
+    seen.reserve(lines, csv.size() - std::min(csv.size(), lines * 40));
     CsvReader reader(csv);
     std::string_view fields[4];
     size_t count = 0;
@@ -225,6 +256,7 @@ SeenCodes seenCodesFromHistory(std::string_view csv) {
         if (!time) continue;
         seen.add(withoutFormulaGuard(fields[3]), *time);
     }
+    seen.shrinkToFit();
     return seen;
 }
 

@@ -28,6 +28,10 @@ class SeenCodes {
     // its times win for codes in both. Costs the size of this index, not of the history.
     void takeHistory(SeenCodes&& history);
     size_t size() const { return entries_.size(); }
+    // Room for this many codes holding this many bytes of text, so loading does not regrow.
+    void reserve(size_t codes, size_t textBytes);
+    // Gives back room reserved but not used.
+    void shrinkToFit();
     // Bytes held, for measuring.
     size_t memoryUse() const;
 
@@ -46,6 +50,7 @@ class SeenCodes {
     // The slot holding the code, or the empty slot where it would go.
     size_t slotFor(std::string_view code, uint64_t hash) const;
     void grow();
+    void rehash();
 
     std::string text_;             // every code's text, one after another
     std::vector<Entry> entries_;   // in the order added
