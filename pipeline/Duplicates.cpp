@@ -242,6 +242,7 @@ std::string_view withoutFormulaGuard(std::string_view code) {
 }  // namespace
 
 SeenCodes seenCodesFromHistory(std::string_view csv) {
+    csv = csv.substr(0, csv.rfind('\n') + 1);
     SeenCodes seen;
     // Every record takes a line, and a code is shorter than its record.
     const size_t lines = static_cast<size_t>(std::count(csv.begin(), csv.end(), '\n')) + 1;
@@ -258,6 +259,15 @@ SeenCodes seenCodesFromHistory(std::string_view csv) {
     }
     seen.shrinkToFit();
     return seen;
+}
+
+std::optional<SeenCodes> readSeenCodes(Files& files, const std::string& path) {
+    if (!files.exists(path)) return SeenCodes();
+    const std::optional<FileInfo> info = files.info(path);
+    if (!info) return std::nullopt;
+    const std::optional<Bytes> bytes = files.read(path, 0, info->size);
+    if (!bytes) return std::nullopt;
+    return seenCodesFromHistory(*bytes);
 }
 
 std::string duplicateListText(std::string_view code, const LocalTime& t) {

@@ -58,9 +58,13 @@ class SeenCodes {
 };
 
 // Every code in history.csv's bytes with the time of its first record. A record whose time
-// can't be read, or that has fewer than four fields, is skipped; so is an unterminated quoted
-// field at the end (a record still being written).
+// can't be read, or that has fewer than four fields, is skipped; so is the last record when no
+// line break ends it (it is still being written, or its write failed halfway).
 SeenCodes seenCodesFromHistory(std::string_view csv);
+
+// For a Worker job: history.csv read and parsed. A missing file gives an empty index; nothing
+// when the file is there but can't be read.
+std::optional<SeenCodes> readSeenCodes(Files& files, const std::string& path);
 
 // The list line for a caught duplicate: "[重复] CODE 首次 2026-12-09 10:31".
 std::string duplicateListText(std::string_view code, const LocalTime& firstSeen);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "pipeline/HistoryLog.h"
+#include "platform/fake/FakePlatform.h"
 
 namespace tolvira {
 namespace {
@@ -68,7 +69,7 @@ TEST(SeenCodesFromHistoryTest, ReadsWhatTheHistoryLogWrites) {
         {"plain records after the mark",
          kBom + first + ",camera,EAN-13,4006381333931\r\n" + second + ",picture,QR-Code,abc\r\n",
          {{"4006381333931", t1}, {"abc", t2}}},
-        {"no mark, no final line break", first + ",camera,QR-Code,abc", {{"abc", t1}}},
+        {"no mark", first + ",camera,QR-Code,abc\r\n", {{"abc", t1}}},
         {"quoted code with comma and doubled quotes",
          first + ",camera,QR-Code,\"中文,\"\"x\"\"\"\r\n",
          {{"中文,\"x\"", t1}}},
@@ -118,11 +119,36 @@ TEST(SeenCodesFromHistoryTest, SkipsWhatIsNotARecordAndGoesOn) {
     }
 }
 
-TEST(SeenCodesFromHistoryTest, ARecordCutOffInsideQuotesIsDropped) {
-    const SeenCodes seen = seenCodesFromHistory(
-        "2026-12-08 14:03:27.120,camera,QR-Code,a\r\n2026-12-08 14:03:28.000,camera,QR-Code,\"b,c");
-    EXPECT_EQ(seen.size(), 1u);
-    EXPECT_TRUE(seen.check("a").has_value());
+TEST(SeenCodesFromHistoryTest, ALastRecordWithoutItsLineBreakIsDropped) {
+    const std::string done = "2026-12-08 14:03:27.120,camera,QR-Code,a\r\n";
+    const std::pair<const char*, std::string> cases[] = {
+        {"cut in a plain field", done + "2026-12-08 14:03:28.000,camera,QR-Code,812345"},
+        {"cut inside quotes", done + "2026-12-08 14:03:28.000,camera,QR-Code,\"b,c"},
+        {"cut inside a quoted line break", done + "2026-12-08 14:03:28.000,camera,QR-Code,\"b\r\n"},
+        {"cut after the closing quote", done + "2026-12-08 14:03:28.000,camera,QR-Code,\"b\r\nc\""},
+        {"cut before the LF", done + "2026-12-08 14:03:28.000,camera,QR-Code,b\r"},
+    };
+    for (const auto& [name, csv] : cases) {
+        const SeenCodes seen = seenCodesFromHistory(csv);
+        EXPECT_EQ(seen.size(), 1u) << name;
+        EXPECT_TRUE(seen.check("a").has_value()) << name;
+    }
+}
+
+TEST(ReadSeenCodesTest, ReadsTheFileAndTellsAMissingOneFromAnUnreadableOne) {
+    fake::FakeFiles files;
+    const std::string path = "C:\\Scan\\history.csv";
+    const std::optional<SeenCodes> missing = readSeenCodes(files, path);
+    ASSERT_TRUE(missing.has_value());
+    EXPECT_EQ(missing->size(), 0u);
+
+    files.put(path, std::string(kBom) + "2026-12-08 14:03:27.120,camera,QR-Code,a\r\n");
+    const std::optional<SeenCodes> read = readSeenCodes(files, path);
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->check("a"), (LocalTime{2026, 12, 8, 14, 3, 27, 120}));
+
+    files.files[path].locked = true;
+    EXPECT_FALSE(readSeenCodes(files, path).has_value());
 }
 
 // Whatever the history log writes, the reader must give back the same code.
