@@ -39,7 +39,21 @@ using PatternMatch = std::array<std::optional<Span>, kMaxGroups + 1>;  // [0]: t
 
 class CodePattern {
   public:
+    // One step of the compiled program. x: Char's code point, Class's index, Split's and
+    // Jump's target, Save's slot; y: Split's other target, tried after x.
+    struct Instruction {
+        enum class Op : uint8_t { Char, Any, Class, Split, Jump, Save, Begin, End, Match };
+        Op op;
+        uint32_t x = 0;
+        uint32_t y = 0;
+    };
+    struct CharClass {
+        std::vector<std::pair<char32_t, char32_t>> ranges;
+        bool negated = false;
+        bool has(char32_t c) const;
+    };
     struct Compiled;  // the pattern or the message saying what is wrong with it
+
     // Checks and compiles the pattern and its template; the error is for the user, in Chinese.
     static Compiled compile(std::string_view pattern, std::string_view outputTemplate = {});
 
@@ -53,27 +67,11 @@ class CodePattern {
     int groupCount() const { return groups_; }
     size_t programSize() const { return program_.size(); }
 
-    struct Instruction;
-    struct CharClass;
-
   private:
     std::vector<Instruction> program_;
     std::vector<CharClass> classes_;
     std::string template_;
     int groups_ = 0;
-};
-
-struct CodePattern::Instruction {
-    enum class Op : uint8_t { Char, Any, Class, Split, Jump, Save, Begin, End, Match };
-    Op op;
-    uint32_t x = 0;  // Char: the code point; Class: its index; Split, Jump: the target; Save: slot
-    uint32_t y = 0;  // Split: the other target, tried after x
-};
-
-struct CodePattern::CharClass {
-    std::vector<std::pair<char32_t, char32_t>> ranges;
-    bool negated = false;
-    bool has(char32_t c) const;
 };
 
 struct CodePattern::Compiled {
