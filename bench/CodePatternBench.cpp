@@ -22,6 +22,14 @@ void BM_TraceabilityLink(benchmark::State& state) {
 }
 BENCHMARK(BM_TraceabilityLink);
 
+// A usual pattern against the longest code, every position a possible start.
+void BM_LongCode(benchmark::State& state) {
+    const CodePattern p = compiled("\\d{20}$");
+    const std::string code(kMaxCodeBytes, '8');
+    for (auto _ : state) benchmark::DoNotOptimize(p.search(code));
+}
+BENCHMARK(BM_LongCode)->Unit(benchmark::kMicrosecond);
+
 const std::string kHostile[] = {
     "(a*)*b",
     "(a|a)*b",
