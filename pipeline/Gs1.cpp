@@ -126,6 +126,7 @@ std::optional<Field> fieldAt(std::string_view text) {
 }  // namespace
 
 std::optional<std::string> gs1Bracketed(std::string_view text) {
+    if (text.starts_with(kGroupSeparator)) text.remove_prefix(1);
     if (text.empty()) return std::nullopt;
     std::string out;
     size_t pos = 0;
@@ -172,6 +173,7 @@ std::string gs1Typed(std::string_view code, bool markedGs1, const Gs1Output& out
             }
             break;
         case Gs1Style::Replaced: {
+            if (code.starts_with(kGroupSeparator)) code.remove_prefix(1);
             std::string text;
             for (char c : code) {
                 if (c == kGroupSeparator) {

@@ -29,6 +29,10 @@ TEST(Gs1BracketedTest, ValidElementStringsGetTheirAisInBrackets) {
         {"3922"
          "1299" GS "0109501101530003",
          "(3922)1299(01)09501101530003"},
+        // libdmtx gives the FNC1 that marks GS1 as a leading GS.
+        {GS "0109501101530003"
+            "10AB12" GS "17261231",
+         "(01)09501101530003(10)AB12(17)261231"},
         {"8200http://example.com/x", "(8200)http://example.com/x"},
         {"7003"
          "2612311530",
@@ -56,7 +60,8 @@ TEST(Gs1BracketedTest, WhatIsNotValidGs1HasNoBracketedForm) {
         {"variable field too long", "10" + std::string(21, 'A')},
         {"variable field empty", "10" GS "17261231"},
         {"separator last", "10AB" GS},
-        {"separator first", GS "10AB"},
+        {"two separators first", GS GS "10AB"},
+        {"the marker alone", GS},
         {"two separators", "10AB" GS GS "21C"},
         {"character outside GS1's set", "10A B"},
         {"non-ASCII", "10\xE4\xB8\xAD"},
@@ -109,6 +114,11 @@ TEST(Gs1TypedTest, EachStyleTypesTheCodeItsWay) {
          true,
          {Gs1Style::Replaced, "<GS>"},
          "010950110153000310AB12<GS>17261231"},
+        {"a leading marker is no separator",
+         GS "10AB" GS "21C",
+         true,
+         {Gs1Style::Replaced, " "},
+         "10AB 21C"},
         {"no GS: nothing to replace", "中文", false, {Gs1Style::Replaced, "<GS>"}, "中文"},
     };
     for (const Case& c : cases) EXPECT_EQ(gs1Typed(c.code, c.marked, c.output), c.typed) << c.name;
