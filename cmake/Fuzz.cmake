@@ -17,7 +17,8 @@ set(TOLVIRA_FUZZ_SECONDS 15 CACHE STRING "How long each fuzz target runs as a te
 set(TOLVIRA_FUZZ_RUNS 2000000 CACHE STRING "Most inputs each fuzz target tries as a test")
 
 add_custom_target(tolvira_fuzzers)
-foreach(name KeystrokesFuzz PollFuzz ResultLineFuzz ResultReaderFuzz SettingConversionsFuzz)
+foreach(name CodePatternFuzz HistoryFuzz KeystrokesFuzz PollFuzz ResultLineFuzz ResultReaderFuzz
+             SettingConversionsFuzz)
   add_executable(${name} tests/fuzz/${name}.cpp)
   target_link_libraries(${name} PRIVATE tolvira_fake)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)

@@ -15,7 +15,8 @@ gtest_discover_tests(tolvira_tests DISCOVERY_TIMEOUT 30)
 
 find_package(benchmark QUIET)
 if(benchmark_FOUND AND NOT TOLVIRA_SANITIZE)
-  add_executable(tolvira_bench bench/DeliveryBench.cpp bench/PollBench.cpp)
+  add_executable(tolvira_bench bench/CodePatternBench.cpp bench/DeliveryBench.cpp
+                               bench/DuplicatesBench.cpp bench/PollBench.cpp)
   target_link_libraries(tolvira_bench PRIVATE tolvira_fake benchmark::benchmark_main)
   tolvira_warnings(tolvira_bench)
 endif()

@@ -1,0 +1,72 @@
+#pragma once
+// Codes already seen, for catching a code scanned twice across scans: each code text with the
+// time it was first seen. It is filled from history.csv (a year of scans, a million rows) and
+// from the codes accepted during this run. Reading history.csv is slow, so the parse is a pure
+// function a Worker job can run; the codes accepted meanwhile are merged in when it is done.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Services.h"
+
+namespace tolvira {
+
+// "重复条码": what happens to a code seen before. Allow is the old behaviour.
+enum class DuplicateRule { Allow, Warn, Reject };
+// How far back it looks: this run only, or everything in history.csv as well.
+enum class DuplicateScope { ThisRun, History };
+
+class SeenCodes {
+  public:
+    // The time the code was first seen, or nothing for a new code.
+    std::optional<LocalTime> check(std::string_view code) const;
+    // Records the code; a code already there keeps its first time.
+    void add(std::string_view code, const LocalTime& time);
+    // Takes in the index read from history.csv, which is older than anything added since:
+    // its times win for codes in both. Costs the size of this index, not of the history.
+    void takeHistory(SeenCodes&& history);
+    size_t size() const { return entries_.size(); }
+    // Room for this many codes holding this many bytes of text, so loading does not regrow.
+    void reserve(size_t codes, size_t textBytes);
+    // Gives back room reserved but not used.
+    void shrinkToFit();
+    // Bytes held, for measuring.
+    size_t memoryUse() const;
+
+  private:
+    struct Entry {
+        uint64_t time;  // packed LocalTime
+        uint64_t hash;
+        uint32_t offset;  // into text_
+        uint32_t length;
+    };
+    static constexpr uint32_t kEmpty = UINT32_MAX;
+
+    std::string_view textOf(const Entry& entry) const {
+        return std::string_view(text_).substr(entry.offset, entry.length);
+    }
+    // The slot holding the code, or the empty slot where it would go.
+    size_t slotFor(std::string_view code, uint64_t hash) const;
+    void grow();
+    void rehash();
+
+    std::string text_;             // every code's text, one after another
+    std::vector<Entry> entries_;   // in the order added
+    std::vector<uint32_t> slots_;  // open addressing: index into entries_, or kEmpty
+};
+
+// Every code in history.csv's bytes with the time of its first record. A record whose time
+// can't be read, or that has fewer than four fields, is skipped; so is the last record when no
+// line break ends it (it is still being written, or its write failed halfway).
+SeenCodes seenCodesFromHistory(std::string_view csv);
+
+// For a Worker job: history.csv read and parsed. A missing file gives an empty index; nothing
+// when the file is there but can't be read.
+std::optional<SeenCodes> readSeenCodes(Files& files, const std::string& path);
+
+// The list line for a caught duplicate: "[重复] CODE 首次 2026-12-09 10:31".
+std::string duplicateListText(std::string_view code, const LocalTime& firstSeen);
+
+}  // namespace tolvira
