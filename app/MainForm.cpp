@@ -62,7 +62,11 @@ MainForm::MainForm(Services& services)
              {.diagnostic = [this](auto& t) { note(t); },
               .listed = [this](auto& line) { list(line); },
               // Where the user looks: the title, given back when nothing is held back.
-              .holding = [this](auto& why) { wt.setCaption(why.empty() ? titleText() : why); }}),
+              .holding = [this](auto& why) { wt.setCaption(why.empty() ? titleText() : why); },
+              .engineWindow =
+                  [this](WindowId w) {
+                      return isEngineWindow(sys.windows, sys.processes, engine, w);
+                  }}),
       router(options, {typing, log, history, services.clock, [this](auto& line) { list(line); },
                        [this](auto& t) { note(t); }}),
       screen(services, engine, imageRun,

@@ -32,6 +32,21 @@ WindowId findVideoWindow(OtherWindows& windows, Processes& processes, const Engi
     return 0;
 }
 
+bool isEngineWindow(OtherWindows& windows, Processes& processes, const Engine& engine,
+                    WindowId window) {
+    const uint32_t pid = window ? windows.processOf(window) : 0;
+    if (pid == 0) return false;
+    const auto running = processes.list();
+    if (!running) return false;
+    for (const ProcessEntry& process : *running) {
+        if (process.pid == pid) {
+            return sameNameIgnoringCase(process.exeName, engine.cameraProgram()) ||
+                   sameNameIgnoringCase(process.exeName, engine.imageProgram());
+        }
+    }
+    return false;
+}
+
 int EngineState(Processes& processes, OtherWindows& windows, const Engine& engine) {
     if (!IsProcessRunning(processes, engine.cameraProgram())) return 0;
     return findVideoWindow(windows, processes, engine) == 0 ? 1 : 2;

@@ -12,6 +12,11 @@ int EngineState(Processes& processes, OtherWindows& windows, const Engine& engin
 // The camera engine's own video window; a window of that title of another program never counts.
 WindowId findVideoWindow(OtherWindows& windows, Processes& processes, const Engine& engine);
 
+// Whether the window belongs to a process of either engine (the video window reads typed keys:
+// a "q" ends the camera).
+bool isEngineWindow(OtherWindows& windows, Processes& processes, const Engine& engine,
+                    WindowId window);
+
 class EngineMonitor {
   public:
     EngineMonitor(Services& sys, const Engine& engine, const Options& options,

@@ -59,9 +59,19 @@ std::vector<TypingStep> typingSteps(std::string_view text, Suffix suffix, const 
     return {};
 }
 
+bool TypingQueue::refused(WindowId window) {
+    return keyboard_.isOwnWindow(window) ||
+           (window != 0 && reports_.engineWindow && reports_.engineWindow(window));
+}
+
 bool TypingQueue::add(std::vector<TypingStep> steps) {
-    if (keyboard_.isOwnWindow(keyboard_.foreground())) {
+    const WindowId front = keyboard_.foreground();
+    if (keyboard_.isOwnWindow(front)) {
         reports_.diagnostic(kOwnWindowNote);
+        return false;
+    }
+    if (refused(front)) {
+        reports_.diagnostic(kEngineWindowNote);
         return false;
     }
     if (steps.empty()) return true;
@@ -142,7 +152,7 @@ bool TypingQueue::mayPress(Code& code) {
         return false;
     }
     const WindowId front = keyboard_.foreground();
-    if (code.target == 0 && front != 0 && !keyboard_.isOwnWindow(front)) code.target = front;
+    if (code.target == 0 && front != 0 && !refused(front)) code.target = front;
     if (code.target != 0 && front == code.target) {
         release();
         return true;
@@ -199,7 +209,7 @@ bool TypingQueue::restoreWhenRead(WindowId target) {
         keyboard_.startRoundTrip(target);
         restoreWaitedMs_ = 0;
     }
-    if (keyboard_.roundTripDone() || restoreWaitedMs_ >= kPasteLimitMs) {
+    if (keyboard_.roundTripDone()) {
         if (clipboard_.changeCount() != pastedChange_ || clipboard_.restore(*saved_)) {
             saved_.reset();
             return true;
@@ -209,6 +219,9 @@ bool TypingQueue::restoreWhenRead(WindowId target) {
             saved_.reset();
             return true;
         }
+    } else if (restoreWaitedMs_ >= kPasteLimitMs) {
+        keepPastedText();
+        return true;
     }
     restoreWaitedMs_ += kHeldKeysRetryMs;
     waitFor(kHeldKeysRetryMs);
@@ -216,7 +229,20 @@ bool TypingQueue::restoreWhenRead(WindowId target) {
 }
 
 void TypingQueue::putClipboardBack() {
-    if (saved_ && clipboard_.changeCount() == pastedChange_) clipboard_.restore(*saved_);
+    if (!saved_) return;
+    // Only a paste the target has answered for has been read.
+    if (restoreWaitedMs_ < 0 || !keyboard_.roundTripDone()) {
+        keepPastedText();
+        return;
+    }
+    if (clipboard_.changeCount() == pastedChange_) clipboard_.restore(*saved_);
+    saved_.reset();
+}
+
+// A target that has not answered may still read its Ctrl+V: what it reads must be the code,
+// never the user's own clipboard (a password, say).
+void TypingQueue::keepPastedText() {
+    if (clipboard_.changeCount() == pastedChange_) reports_.listed(kClipboardKeptLine);
     saved_.reset();
 }
 

@@ -20,7 +20,8 @@
 namespace tolvira {
 
 // A pasted text stays on the clipboard at least this long, and then until the target's thread
-// has answered a round trip, at most kPasteLimitMs after the paste.
+// has answered a round trip. A target that has not answered kPasteLimitMs after the paste may
+// still read it: the text is then left on the clipboard and the user's is not put back.
 inline constexpr int kPasteSettleMs = 100;
 inline constexpr int kPasteLimitMs = 2000;
 // A clipboard that another program holds is tried again this long after the paste at most.
@@ -34,8 +35,10 @@ inline constexpr int kHeldKeysRetryMs = 50;
 inline constexpr const char* kHeldBackNote = "按键未松开，暂缓输入";
 inline constexpr const char* kTargetAwayNote = "目标窗口不在前台，暂缓输入";
 inline constexpr const char* kOwnWindowNote = "本程序窗口在前台，未输入";
+inline constexpr const char* kEngineWindowNote = "识别模块窗口在前台，未输入";
 inline constexpr const char* kTargetGoneLine = "[目标窗口已关闭，条码其余部分未输入]";
 inline constexpr const char* kClipboardNotBackNote = "粘贴板被占用，未能恢复";
+inline constexpr const char* kClipboardKeptLine = "[目标程序未确认读取粘贴，原粘贴板内容未恢复]";
 
 struct TypingStep {
     // Put on the clipboard (what it held is saved) and pressed Ctrl+V before the keys.
@@ -61,6 +64,8 @@ struct TypingReports {
     std::function<void(const std::string&)> listed;      // a line for the code list
     // Codes are held back, and why; empty when nothing is held back any more.
     std::function<void(const std::string&)> holding;
+    // Whether the window is the engine's, which is never typed into as the program's own.
+    std::function<bool(WindowId)> engineWindow;
 };
 
 class TypingQueue {
@@ -101,11 +106,14 @@ class TypingQueue {
     // The restore step; true when done.
     bool restoreWhenRead(WindowId target);
     void putClipboardBack();
+    void keepPastedText();
     void finish(Code& code);
     void hold(const std::string& note);
     void release();
     void waitFor(int ms);
     bool pasteAhead() const;
+    // Nothing is typed into the program's own windows or the engine's.
+    bool refused(WindowId window);
 
     Keyboard& keyboard_;
     Clipboard& clipboard_;

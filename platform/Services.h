@@ -253,6 +253,8 @@ class OtherWindows {
     virtual void removeCloseCommand(WindowId window) = 0;
     // Topmost, position and size kept, and shown or hidden.
     virtual void placeTopmost(WindowId window, bool show) = 0;
+    // The process that made the window; 0 when it is gone.
+    virtual uint32_t processOf(WindowId window) = 0;
 };
 
 // A key with its modifiers, as RegisterHotKey takes them.

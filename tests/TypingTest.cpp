@@ -303,6 +303,38 @@ TEST_F(TypingTest, LayoutKeysAreLookedUpInTheTargetsLayoutAsEachGoesAndATabIsNev
     EXPECT_EQ(fx.keyboard.layoutAskedFor, std::vector<WindowId>(2, fake::kTargetWindow));
 }
 
+// The camera's video window reads typed keys: a "q" would end the camera.
+TEST_F(TypingTest, NothingIsTypedIntoTheEnginesWindowsButTheCodeIsStillKept) {
+    MainForm& f = running();
+    f.Check2.setValue(1);
+    for (const char* exe : {"zbarcam.exe", "zbarimg.exe"}) {
+        fx.keyboard.front = fx.windows.open("ZBar", exe);
+        const std::string code = std::string("quit ") + exe;
+        scan("QR-Code:" + code);
+        EXPECT_TRUE(fx.keyboard.batches.empty()) << exe;
+        EXPECT_EQ(fx.clipboard.text, code);
+        EXPECT_EQ(f.CodeList.item(0), "QR-Code:" + code);
+    }
+    EXPECT_EQ(delistCount(kEngineWindowNote), 2u);
+    EXPECT_EQ(*fx.files.contents(kDataTxt), "quit zbarcam.exe\r\nquit zbarimg.exe\r\n");
+
+    // Clicked while a code waits for its window: the code goes once a real target is back.
+    fx.keyboard.front = fake::kTargetWindow;
+    fx.keyboard.held = true;
+    scan("QR-Code:later");
+    fx.keyboard.front = fx.windows.open("ZBar", "zbarcam.exe");
+    fx.keyboard.held = false;
+    advance(500);
+    EXPECT_TRUE(fx.keyboard.batches.empty());
+    fx.keyboard.front = fake::kTargetWindow;
+    advance(kHeldKeysRetryMs);
+    EXPECT_EQ(typed(), Texts{"later"});
+
+    fx.keyboard.front = fx.windows.open("ZBar", "notepad.exe");  // a stranger's window
+    scan("QR-Code:typed");
+    EXPECT_EQ(typed().back(), "typed");
+}
+
 // Two codes 100 ms apart in paste mode with the copy option on, the target slow to read.
 TEST_F(TypingTest, ACopyOrASecondPasteNeverReplacesAPasteTheTargetHasNotRead) {
     Options o;
@@ -323,21 +355,54 @@ TEST_F(TypingTest, ACopyOrASecondPasteNeverReplacesAPasteTheTargetHasNotRead) {
     EXPECT_EQ(fx.clipboard.text, "B") << "the copy of the last code";
 }
 
-TEST_F(TypingTest, TheClipboardIsPutBackAtTheLatestAtTheLimitAndTriedAgainWhileHeld) {
+TEST_F(TypingTest, TheClipboardIsPutBackOnceTheTargetAnsweredAndTriedAgainWhileHeld) {
     Options o;
     o.typeMode = TypeMode::Paste;
     running(o);
     fx.clipboard.text = "the user's";
     fx.keyboard.targetBusy = true;
     scan("QR-Code:A");
-    advance(kPasteSettleMs + kPasteLimitMs - kHeldKeysRetryMs);
+    advance(kPasteSettleMs + kPasteLimitMs / 2);
     EXPECT_EQ(fx.clipboard.text, "A");
-    fx.clipboard.held = true;  // another program opens it just then
+    fx.clipboard.held = true;  // another program opens it just as the target answers
+    fx.keyboard.targetBusy = false;
     advance(1000);
     EXPECT_EQ(fx.clipboard.text, "A");
     fx.clipboard.held = false;
     advance(kHeldKeysRetryMs);
     EXPECT_EQ(fx.clipboard.text, "the user's");
+}
+
+// Putting the user's clipboard back under a paste the target has not read would paste it.
+TEST_F(TypingTest, APasteTheTargetMayNotHaveReadKeepsTheCodeOnTheClipboard) {
+    struct Case {
+        const char* what;
+        int waitMs;
+        bool stop;
+    };
+    const Case cases[] = {{"past the limit", kPasteSettleMs + kPasteLimitMs, false},
+                          {"stopped while the target has not answered", kPasteSettleMs * 2, true},
+                          {"stopped right after the paste", 0, true}};
+    for (const Case& c : cases) {
+        fake::FakePlatform other;
+        Options o;
+        o.typeMode = TypeMode::Paste;
+        MainForm f(other.services);
+        f.load();
+        f.options = o;
+        other.clock.advance(1);
+        other.clipboard.text = "password";
+        other.keyboard.targetBusy = true;
+        other.files.write(kBarDat, "QR-Code:A\r\n");
+        other.clock.advance(100);
+        other.clock.advance(c.waitMs);
+        if (c.stop) f.bp.click();
+        EXPECT_EQ(other.clipboard.text, "A") << c.what;
+        EXPECT_EQ(f.CodeList.item(0), kClipboardKeptLine) << c.what;
+        other.keyboard.targetBusy = false;
+        other.clock.advance(5000);
+        EXPECT_EQ(other.clipboard.text, "A") << c.what << ": never put back later";
+    }
 }
 
 TEST_F(TypingTest, APasteWaitsForASlowSaveOfTheClipboardAndIsTypedAfterTheLimit) {
@@ -418,7 +483,7 @@ TEST_F(TypingTest, PasteModeKeepsANewerCopyAndTypesWhenTheClipboardIsHeld) {
     EXPECT_EQ(typed().back(), "typed") << "as Unicode keys, no Ctrl+V";
 }
 
-TEST_F(TypingTest, ExitDuringAPasteLeavesTheUsersClipboardAndTypesNothingMore) {
+TEST_F(TypingTest, ExitRightAfterAPasteKeepsTheCodeOnTheClipboardAndTypesNothingMore) {
     Options o;
     o.typeMode = TypeMode::Paste;
     o.keyDelayMs = 100;
@@ -428,7 +493,8 @@ TEST_F(TypingTest, ExitDuringAPasteLeavesTheUsersClipboardAndTypesNothingMore) {
     scan("QR-Code:one");
     scan("QR-Code:two");
     f.bend.click();
-    EXPECT_EQ(fx.clipboard.text, "the user's");
+    // The target never answered for "one": it may still read its Ctrl+V.
+    EXPECT_EQ(fx.clipboard.text, "one");
     const size_t sent = fx.keyboard.batches.size();
     advance(5000);
     EXPECT_EQ(fx.keyboard.batches.size(), sent);

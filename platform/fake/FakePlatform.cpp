@@ -305,6 +305,11 @@ std::vector<TitledWindow> FakeOtherWindows::titled(const std::string& title) {
     return found;
 }
 
+uint32_t FakeOtherWindows::processOf(WindowId window) {
+    const auto found = windows.find(window);
+    return found == windows.end() ? 0 : found->second.pid;
+}
+
 void FakeOtherWindows::removeCloseCommand(WindowId window) {
     if (auto it = windows.find(window); it != windows.end()) it->second.hasClose = false;
 }

@@ -182,6 +182,7 @@ class FakeOtherWindows : public OtherWindows {
     std::vector<TitledWindow> titled(const std::string& title) override;
     void removeCloseCommand(WindowId window) override;
     void placeTopmost(WindowId window, bool show) override;
+    uint32_t processOf(WindowId window) override;
 
     struct Window {
         std::string title;

@@ -57,4 +57,10 @@ void Win32OtherWindows::placeTopmost(WindowId window, bool show) {
     SetWindowPos(toHandle(window), HWND_TOPMOST, 0, 0, 0, 0, flags);
 }
 
+uint32_t Win32OtherWindows::processOf(WindowId window) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(reinterpret_cast<HWND>(window), &pid);
+    return pid;
+}
+
 }  // namespace tolvira::win32

@@ -9,6 +9,7 @@ class Win32OtherWindows final : public OtherWindows {
     std::vector<TitledWindow> titled(const std::string& title) override;
     void removeCloseCommand(WindowId window) override;
     void placeTopmost(WindowId window, bool show) override;
+    uint32_t processOf(WindowId window) override;
 };
 
 }  // namespace tolvira::win32
