@@ -14,8 +14,9 @@ e2e_program_folder 'R&D %TEMP% x' 'window=never'
 bytes() { od -An -tx1 -v "$1" | tr -d ' \n'; }
 hex() { printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n'; }
 
-# Each case: a name, how its picture is made from the text (stdin: the text's bytes), the text's
-# bytes, and the bytes the engine must print after "QR-Code:".
+# check NAME TEXT EXPECTED MAKE...: the picture is made by the command MAKE with the picture's
+# path added and TEXT's bytes on its standard input; the engine must print EXPECTED's bytes
+# after "QR-Code:".
 kanji() { qrencode -k -o "$1"; }
 eight_bit() { qrencode -8 -o "$1"; }
 eci() { local n=$1 out=$2; zint -b 58 --eci="$n" --input=- -o "$out" >/dev/null; }
@@ -27,12 +28,13 @@ gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
 cases=0
 wrong=()
 check() {
-    local name=$1 make=$2 text=$3 expected=$4
-    local picture=$PROG_DIR/code-$cases.png
+    local name=$1 text=$2 expected=$3
+    shift 3
     cases=$((cases + 1))
-    printf '%s' "$text" | eval "$make \"\$picture\"" || fail "$name: could not make the picture"
+    printf '%s' "$text" | "$@" "$PROG_DIR/code-$cases.png" ||
+        fail "$name: could not make the picture"
     probe run-redirected --wait "$PROG_WIN\\out.dat" "$PROG_WIN\\zbarimg.exe" -q \
-        -Sqrcode.binary -Stest-inverted "$PROG_WIN\\code-$((cases - 1)).png" >/dev/null || true
+        -Sqrcode.binary -Stest-inverted "$PROG_WIN\\code-$cases.png" >/dev/null || true
     local got want
     got=$(bytes "$PROG_DIR/out.dat")
     want=$(hex "QR-Code:$expected")0d0a
@@ -44,18 +46,18 @@ check() {
     fi
 }
 
-check "UTF-8 text, 8-bit mode" eight_bit '日本語の商品' '日本語の商品'
-check "Kanji mode" kanji "$(sjis '日本語の商品')" '日本語の商品'
-check "Kanji mode with half-width katakana and ASCII" kanji "$(sjis 'ﾃｽﾄ商品A1')" 'ﾃｽﾄ商品A1'
-check "GBK text without a declared set: its bytes" eight_bit "$(gbk '你好，批号')" "$(gbk '你好，批号')"
-check "ASCII" eight_bit 'https://example.com/?a=1&b=%41' 'https://example.com/?a=1&b=%41'
-check "declared ISO-8859-2" "eci 4" 'Łódź' 'Łódź'
-check "declared ISO-8859-10" "eci 12" 'Ŋotur ĸ' 'Ŋotur ĸ'
-check "declared ISO-8859-11" "eci 13" 'สวัสดี' 'สวัสดี'
-check "declared ISO-8859-14" "eci 16" 'Ŵŷ ẁ' 'Ŵŷ ẁ'
-check "declared ISO-8859-16" "eci 18" 'Școală €' 'Școală €'
-check "declared UTF-8" "eci 26" '日本語' '日本語'
-check "declared Shift-JIS" "eci 20" '日本語' '日本語'
-check "bytes the declared ISO-8859-11 lacks: its bytes" "eci_bytes 13" $'\xa1\xdb' $'\xa1\xdb'
-check "bytes that are not the declared UTF-8: its bytes" "eci_bytes 26" $'\xc4\xe3\xba\xc3' $'\xc4\xe3\xba\xc3'
+check "UTF-8 text, 8-bit mode" '日本語の商品' '日本語の商品' eight_bit
+check "Kanji mode" "$(sjis '日本語の商品')" '日本語の商品' kanji
+check "Kanji mode with half-width katakana and ASCII" "$(sjis 'ﾃｽﾄ商品A1')" 'ﾃｽﾄ商品A1' kanji
+check "GBK text without a declared set: its bytes" "$(gbk '你好，批号')" "$(gbk '你好，批号')" eight_bit
+check "ASCII" 'https://example.com/?a=1&b=%41' 'https://example.com/?a=1&b=%41' eight_bit
+check "declared ISO-8859-2" 'Łódź' 'Łódź' eci 4
+check "declared ISO-8859-10" 'Ŋotur ĸ' 'Ŋotur ĸ' eci 12
+check "declared ISO-8859-11" 'สวัสดี' 'สวัสดี' eci 13
+check "declared ISO-8859-14" 'Ŵŷ ẁ' 'Ŵŷ ẁ' eci 16
+check "declared ISO-8859-16" 'Școală €' 'Școală €' eci 18
+check "declared UTF-8" '日本語' '日本語' eci 26
+check "declared Shift-JIS" '日本語' '日本語' eci 20
+check "bytes the declared ISO-8859-11 lacks: its bytes" $'\xa1\xdb' $'\xa1\xdb' eci_bytes 13
+check "bytes that are not the declared UTF-8: its bytes" $'\xc4\xe3\xba\xc3' $'\xc4\xe3\xba\xc3' eci_bytes 26
 ((${#wrong[@]} == 0)) || fail "wrong text from: $(printf '%s; ' "${wrong[@]}")"
