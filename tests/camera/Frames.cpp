@@ -1,6 +1,7 @@
 #include "tests/camera/Frames.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <sstream>
 
@@ -72,8 +73,11 @@ size_t frameBytes(const FrameType& type) {
 Picture compose(const Picture& picture, int width, int height, double fill, int maxScale) {
     Picture frame{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height, 0xffffff)};
     if (picture.width <= 0 || picture.height <= 0) return frame;
-    const double scale = std::min({fill * width / picture.width, fill * height / picture.height,
-                                   static_cast<double>(maxScale)});
+    double scale = std::min({fill * width / picture.width, fill * height / picture.height,
+                             static_cast<double>(maxScale)});
+    // Whole pixels per pixel where the picture fits: a fractional nearest-pixel scale would make
+    // bars of one width unequal, which no lens does.
+    if (scale >= 1) scale = std::floor(scale);
     const int w = std::max(1, static_cast<int>(picture.width * scale));
     const int h = std::max(1, static_cast<int>(picture.height * scale));
     const int left = (width - w) / 2, top = (height - h) / 2;

@@ -30,9 +30,9 @@ int bitsPerPixel(Format format);
 // Bytes of one frame (MJPG: the uncompressed worst case).
 size_t frameBytes(const FrameType& type);
 
-// A white frame of the given size with the picture in its middle, scaled (nearest pixel) to fill
-// at most `fill` of the frame's width and height, never scaled up by more than `maxScale`. An
-// empty picture gives a blank frame.
+// A white frame of the given size with the picture in its middle, scaled (nearest pixel, by a
+// whole factor where it fits) to fill at most `fill` of the frame's width and height, never
+// scaled up by more than `maxScale`. An empty picture gives a blank frame.
 Picture compose(const Picture& picture, int width, int height, double fill, int maxScale);
 
 // The frame packed as a webcam delivers it: RGB bottom-up, YUY2 and NV12 with BT.601 studio
