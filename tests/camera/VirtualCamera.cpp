@@ -33,7 +33,6 @@ const GUID kPropSetPin = {0x9b00f101, 0x1567, 0x11d1, {0xb3, 0xf1, 0x00, 0xaa, 0
 const GUID kPinCategoryCapture = {0xfb6c4281, 0x0353, 0x11d1, {0x90, 0x5f, 0x00, 0x00, 0xc0, 0xcc, 0x16, 0xba}};
 const GUID kIidKsPropertySet = {0x31efac30, 0x515c, 0x11d0, {0xa9, 0xaa, 0x00, 0xaa, 0x00, 0x61, 0xbe, 0x93}};
 const GUID kIidStreamConfig = {0xc6e13340, 0x30ac, 0x11d0, {0xa1, 0x8c, 0x00, 0xa0, 0xc9, 0x11, 0x89, 0x56}};
-const GUID kClsidMjpegDec = {0x301056d0, 0x6dff, 0x11d2, {0x9e, 0xeb, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
 
 HMODULE gModule = nullptr;
 std::atomic<long> gObjects{0}, gLocks{0};
@@ -126,13 +125,46 @@ Picture loadPicture(const std::wstring& path) {
     return picture;
 }
 
-bool mjpegDecoderPresent() {
-    IBaseFilter* f = nullptr;
-    if (FAILED(CoCreateInstance(kClsidMjpegDec, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                reinterpret_cast<void**>(&f))))
-        return false;
-    f->Release();
-    return true;
+// The frame as one JPEG picture, as an MJPG webcam sends it (WIC's encoder; empty on failure).
+std::vector<uint8_t> encodeJpeg(const Picture& frame) {
+    std::vector<uint8_t> out;
+    IWICImagingFactory* factory = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))))
+        return out;
+    IStream* stream = nullptr;
+    IWICBitmapEncoder* encoder = nullptr;
+    IWICBitmapFrameEncode* target = nullptr;
+    IPropertyBag2* options = nullptr;
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
+    const UINT stride = static_cast<UINT>(frame.width) * 4;
+    if (SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) &&
+        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &encoder)) &&
+        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(encoder->CreateNewFrame(&target, &options)) && SUCCEEDED(target->Initialize(options)) &&
+        SUCCEEDED(target->SetSize(frame.width, frame.height)) && SUCCEEDED(target->SetPixelFormat(&format)) &&
+        SUCCEEDED(target->WritePixels(frame.height, stride, stride * frame.height,
+                                      reinterpret_cast<BYTE*>(const_cast<uint32_t*>(frame.pixels.data())))) &&
+        SUCCEEDED(target->Commit()) && SUCCEEDED(encoder->Commit())) {
+        HGLOBAL memory = nullptr;
+        STATSTG stat{};
+        if (SUCCEEDED(GetHGlobalFromStream(stream, &memory)) && SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME))) {
+            const auto* bytes = static_cast<const uint8_t*>(GlobalLock(memory));
+            out.assign(bytes, bytes + stat.cbSize.QuadPart);
+            GlobalUnlock(memory);
+        }
+    }
+    if (options) options->Release();
+    if (target) target->Release();
+    if (encoder) encoder->Release();
+    if (stream) stream->Release();
+    factory->Release();
+    return out;
+}
+
+// The frame as the format sends it.
+std::vector<uint8_t> packFrame(const Picture& frame, Format format) {
+    return format == Format::MJPG ? encodeJpeg(frame) : pack(frame, format);
 }
 
 GUID subtypeOf(Format format) {
@@ -576,16 +608,8 @@ ULONG CapturePin::Release() { return camera_.Release(); }
 
 void CapturePin::setScript(const Script* script) {
     script_ = script;
-    bool mjpeg = false;
     for (Format f : script->formats)
-        if (f == Format::MJPG) mjpeg = true;
-    // Offered only where the system can decompress it (see the README's camera notes).
-    const bool mjpegUsable = mjpeg && mjpegDecoderPresent();
-    if (mjpeg && !mjpegUsable) note(*script, "MJPG not offered: no MJPEG decompressor is registered");
-    for (Format f : script->formats) {
-        if (f == Format::MJPG && !mjpegUsable) continue;
         for (const auto& s : script->sizes) offered_.push_back({f, s.first, s.second});
-    }
     if (!offered_.empty()) current_ = offered_.front();
 }
 
@@ -677,7 +701,7 @@ Frames prepare(const Script& script, const FrameType& t) {
     Frames frames;
     constexpr double kFill = 0.6;
     constexpr int kMaxScale = 4;
-    frames.blank = pack(compose({}, t.width, t.height, kFill, kMaxScale), t.format);
+    frames.blank = packFrame(compose({}, t.width, t.height, kFill, kMaxScale), t.format);
     for (const auto& step : script.steps) {
         std::vector<uint8_t> packed;
         if (step.kind == Step::Show || step.kind == Step::Short || step.kind == Step::Long) {
@@ -685,7 +709,7 @@ Frames prepare(const Script& script, const FrameType& t) {
             if (picture.pixels.empty()) note(script, "cannot read picture " + step.path);
             auto size = std::pair{t.width, t.height};
             if (step.kind != Step::Show) size = otherSize(script, t.width, t.height, step.kind == Step::Short);
-            packed = pack(compose(picture, size.first, size.second, kFill, kMaxScale), t.format);
+            packed = packFrame(compose(picture, size.first, size.second, kFill, kMaxScale), t.format);
         }
         frames.steps.push_back(std::move(packed));
     }
