@@ -185,22 +185,26 @@ bool parseScript(const std::string& text, Script& script, std::string& error) {
         }
         const std::string verb = line.substr(0, blank);
         const std::string rest = blank == std::string::npos ? "" : line.substr(blank + 1);
-        Step step{Step::Loop, "", 0};
+        Step step{Step::Loop, "", 0, ""};
         auto pathAndMs = [&](Step::Kind kind) {
             const auto last = rest.rfind(' ');
             if (last == std::string::npos) return false;
-            step = {kind, rest.substr(0, last), std::atoi(rest.c_str() + last + 1)};
+            step = {kind, rest.substr(0, last), std::atoi(rest.c_str() + last + 1), ""};
             return step.ms > 0;
         };
         if (verb == "show" || verb == "short" || verb == "long") {
             const auto kind = verb == "show" ? Step::Show : verb == "short" ? Step::Short : Step::Long;
             if (!pathAndMs(kind)) return bad();
+        } else if (verb == "hold") {
+            const auto last = rest.rfind(' ');
+            if (last == std::string::npos || last == 0 || last + 1 == rest.size()) return bad();
+            step = {Step::Hold, rest.substr(0, last), 0, rest.substr(last + 1)};
         } else if (verb == "blank") {
-            step = {Step::Blank, "", std::atoi(rest.c_str())};
+            step = {Step::Blank, "", std::atoi(rest.c_str()), ""};
             if (step.ms <= 0) return bad();
         } else if (verb == "wait") {
             if (rest.empty()) return bad();
-            step = {Step::Wait, rest, 0};
+            step = {Step::Wait, rest, 0, ""};
         } else if (verb != "loop" || !rest.empty()) {
             return bad();
         }

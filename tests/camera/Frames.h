@@ -41,11 +41,13 @@ std::vector<uint8_t> pack(const Picture& frame, Format format);
 
 // One step of the script: "show PATH MS", "short PATH MS" (the picture in a frame of the next
 // smaller size than negotiated, as a faulty driver sends it), "long PATH MS" (one of the next
-// larger size), "blank MS", "wait NAME" (blank until the file NAME exists), "loop".
+// larger size), "hold PATH NAME" (the picture until the file NAME exists), "blank MS",
+// "wait NAME" (blank until the file NAME exists), "loop".
 struct Step {
-    enum Kind { Show, Short, Long, Blank, Wait, Loop } kind;
-    std::string path;  // picture (Show, Short, Long) or file (Wait)
+    enum Kind { Show, Short, Long, Blank, Wait, Loop, Hold } kind;
+    std::string path;  // picture (Show, Short, Long, Hold) or file (Wait)
     int ms = 0;
+    std::string until;  // Hold: the file that ends it
 };
 
 struct Script {

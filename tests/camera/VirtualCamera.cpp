@@ -704,11 +704,13 @@ Frames prepare(const Script& script, const FrameType& t) {
     frames.blank = packFrame(compose({}, t.width, t.height, kFill, kMaxScale), t.format);
     for (const auto& step : script.steps) {
         std::vector<uint8_t> packed;
-        if (step.kind == Step::Show || step.kind == Step::Short || step.kind == Step::Long) {
+        if (step.kind == Step::Show || step.kind == Step::Short || step.kind == Step::Long ||
+            step.kind == Step::Hold) {
             const Picture picture = loadPicture(besideDll(step.path));
             if (picture.pixels.empty()) note(script, "cannot read picture " + step.path);
             auto size = std::pair{t.width, t.height};
-            if (step.kind != Step::Show) size = otherSize(script, t.width, t.height, step.kind == Step::Short);
+            if (step.kind == Step::Short || step.kind == Step::Long)
+                size = otherSize(script, t.width, t.height, step.kind == Step::Short);
             packed = packFrame(compose(picture, size.first, size.second, kFill, kMaxScale), t.format);
         }
         frames.steps.push_back(std::move(packed));
@@ -740,8 +742,15 @@ void CapturePin::stream() {
                 stepEnds = 0;
                 continue;
             }
-            if (s.kind == Step::Wait) {
-                if (GetFileAttributesW(besideDll(s.path).c_str()) == INVALID_FILE_ATTRIBUTES) break;
+            if (s.kind == Step::Wait || s.kind == Step::Hold) {
+                const std::string& file = s.kind == Step::Wait ? s.path : s.until;
+                if (GetFileAttributesW(besideDll(file).c_str()) == INVALID_FILE_ATTRIBUTES) {
+                    if (!stepEnds) {
+                        stepEnds = 1;  // entered
+                        stepNoted = false;
+                    }
+                    break;
+                }
                 ++step;
                 stepEnds = 0;
                 continue;
@@ -768,7 +777,7 @@ void CapturePin::stream() {
         sample->SetSyncPoint(TRUE);
         if (inStep && !stepNoted) {
             const Step& s = script.steps[step];
-            static const char* const kinds[] = {"show", "short", "long", "blank", "wait", "loop"};
+            static const char* const kinds[] = {"show", "short", "long", "blank", "wait", "loop", "hold"};
             note(script, std::string(kinds[s.kind]) + " " + std::to_string(step) + " frame " +
                              std::to_string(frameNumber) + " bytes " + std::to_string(n) + " " + s.path);
             stepNoted = true;
