@@ -95,6 +95,7 @@ lay_out_demo() {
     rm -f "$PROG_DIR/zbarcam.script" "$PROG_DIR/zbarcam.feed"
     use_real_camera_engine
     local script=(log=camera.log formats=YUY2 "sizes=640x480 1280x720 1920x1080" fps=15 "wait go") picture
+    # shellcheck disable=SC2119 # the script given later
     register_virtual_camera
     cp "$out"/pictures/*.bmp "$CAMERA_DIR/"
     for picture in "$CAMERA_DIR"/*.bmp; do

@@ -34,6 +34,7 @@ source "$root/tests/e2e/lib.sh"
 e2e_begin
 e2e_program_folder measure 'window=never'
 use_real_camera_engine
+# shellcheck disable=SC2119 # the script given later
 register_virtual_camera
 qrencode -s 6 -m 4 -o "$CAMERA_DIR/steady.png" "https://example.com/camera-rate-measure"
 
@@ -76,6 +77,7 @@ latency() {
     rm -f "$CAMERA_DIR/camera.log"
     : >"$keylog"
     if [[ -z "$TOLVIRA_PID" ]]; then
+        # shellcheck disable=SC2119 # a normal start
         start_tolvira
         probe click bset
         wait_for 5 "the settings panel to open" probe control-visible Fset

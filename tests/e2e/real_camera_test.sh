@@ -113,8 +113,9 @@ for row in "${ROWS[@]}"; do
         expect_eq "row $n: \"$code\" logged" "$(grep -cxF -- "$code" <<<"$logged")" 1
     done
     if [[ $extra == wrong-size ]]; then
-        grep -q "^[0-9]* short " "$CAMERA_DIR/camera.log" && grep -q "^[0-9]* long " "$CAMERA_DIR/camera.log" ||
+        if ! grep -q "^[0-9]* short " "$CAMERA_DIR/camera.log" || ! grep -q "^[0-9]* long " "$CAMERA_DIR/camera.log"; then
             fail "the camera sent no wrong-size frames"
+        fi
         not_listed "QR-Code:wrong-size-$n"
         engine_started_once || fail "the engine ended on wrong-size frames: $(cat "$PROG_DIR/zbarcam.err")"
         log "ok: the engine dropped the wrong-size frames and read the good ones after them"
