@@ -92,7 +92,9 @@ convert "$PROG_DIR/plain.png" -region 54x54+18+18 -negate "$PROG_DIR/negated.png
 # The most edges a picture can have, at 24 megapixels (examined shrunk).
 convert -size 6000x4000 pattern:checkerboard -threshold 50% "$PROG_DIR/huge.png"
 convert -size 1280x720 xc:gray50 +noise Random -colorspace Gray "$PROG_DIR/noise.png"
-for picture in damaged.png negated.png huge.png noise.png; do
+# Smaller than any symbol: libdmtx itself would abort on it.
+convert -size 2x2 xc:white "$PROG_DIR/tiny.png"
+for picture in damaged.png negated.png huge.png noise.png tiny.png; do
     read_picture 4 "$picture" -q
     expect_output "$picture prints nothing" ""
 done

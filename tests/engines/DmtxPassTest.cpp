@@ -39,7 +39,7 @@ void draw(Frame &frame, const std::string &data, int x, int y, bool fnc1 = false
     if(fnc1)
         dmtxEncodeSetProp(enc, DmtxPropFnc1, 0x1d);
     std::vector<unsigned char> bytes(data.begin(), data.end());
-    ASSERT_EQ(dmtxEncodeDataMatrix(enc, int(bytes.size()), bytes.data()), DmtxPass);
+    ASSERT_EQ(dmtxEncodeDataMatrix(enc, int(bytes.size()), bytes.data()), unsigned(DmtxPass));
     DmtxImage *img = enc->image;
     const int bpp = dmtxImageGetProp(img, DmtxPropBytesPerPixel);
     const int stride = dmtxImageGetProp(img, DmtxPropRowSizeBytes);
@@ -122,10 +122,17 @@ TEST(DmtxScan, FindsEveryCodeAndNothingWhereThereIsNone)
         p = static_cast<unsigned char>((seed = seed * 1103515245 + 12345) >> 16);
     EXPECT_TRUE(scan(noise, DMTX_PASS_FRAME_MS).data.empty());
 
-    dmtx_code_t codes[1];
-    const unsigned char pixel = 0;
-    EXPECT_EQ(dmtx_scan_grey(&pixel, 1, 1, 100, codes, 1), 0);
-    EXPECT_EQ(dmtx_scan_grey(&pixel, 0, 0, 100, codes, 1), 0);
+}
+
+TEST(DmtxScan, PicturesTooSmallForASymbolEndQuietly)
+{
+    const std::vector<unsigned char> pixels(9 * 600, 0);
+    const int sizes[][2] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {9, 600}, {600, 9}, {9, 9}};
+    for(const auto &size : sizes) {
+        dmtx_code_t codes[1];
+        EXPECT_EQ(dmtx_scan_grey(pixels.data(), size[0], size[1], 100, codes, 1), 0)
+            << size[0] << "x" << size[1];
+    }
 }
 
 TEST(DmtxConfig, OwnSettingsAndZbarsSwitchesOfEveryKind)

@@ -3,7 +3,6 @@
 #include <stdlib.h>
 #include <string.h>
 #include <windows.h>
-#include <zbar.h>
 
 /* Most codes a frame is searched for; the time limit bounds the search anyway. */
 #define MAX_CODES 8

@@ -19,6 +19,9 @@
 #define GS 0x1d
 /* The codeword of FNC1 (ISO/IEC 16022); first in the data, it marks a GS1 code. */
 #define FNC1_CODEWORD 232
+/* The smallest DataMatrix is 10 modules a side; libdmtx aborts on a picture of one or two
+ * pixels, so anything narrower than a symbol is not handed to it. */
+#define MIN_SIDE 10
 /* libdmtx keeps a byte per pixel beside the picture: a larger picture is examined shrunk. */
 #define MAX_PIXELS (16L * 1024 * 1024)
 
@@ -52,7 +55,7 @@ static int take_code(const DmtxMessage *msg, dmtx_code_t *code)
 int dmtx_scan_grey(const unsigned char *grey, int width, int height, int limit_ms,
                    dmtx_code_t *codes, int max)
 {
-    if(width <= 0 || height <= 0 || max <= 0)
+    if(width < MIN_SIDE || height < MIN_SIDE || max <= 0)
         return 0;
     DmtxImage *img = dmtxImageCreate((unsigned char *)grey, width, height, DmtxPack8bppK);
     if(!img)
