@@ -39,7 +39,7 @@ declare -A setups=(
 )
 cd "$tmp/corpus"
 for size in 640x480 1280x720; do
-    mapfile -t frames < <(ls -- *-"$size"-*.png *-"$size"-*.jpg 2>/dev/null | LC_ALL=C sort)
+    mapfile -t frames < <(printf '%s\n' *-"$size"-*.png *-"$size"-*.jpg | LC_ALL=C sort)
     for setup in nothing zbar both; do
         # CPU time (user + system) of the engine's process, which other work on the machine
         # barely changes, unlike the wall time.
