@@ -41,6 +41,7 @@ tolvira_add_resources(Tolvira)
 
 include(cmake/Zbar.cmake)
 include(cmake/Win32Tests.cmake)
+include(cmake/DmtxTests.cmake)
 include(cmake/EndToEnd.cmake)
 include(cmake/Demo.cmake)
 

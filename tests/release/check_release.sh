@@ -23,12 +23,15 @@ mkdir "$out/unpacked"
 root=$(find "$out/unpacked" -mindepth 1 -maxdepth 1 -type d | head -n1)
 [[ -n "$root" ]] || root=$out/unpacked
 
-expected='README.txt Tolvira.exe ZBar-COPYING.txt ZBar-LICENSE.txt ZBar-SOURCE.txt zbarcam.exe zbarimg.exe'
+expected='README.txt Tolvira.exe ZBar-COPYING.txt ZBar-LICENSE.txt ZBar-SOURCE.txt libdmtx-LICENSE.txt zbarcam.exe zbarimg.exe'
 actual=$(cd "$root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
 [[ "$actual" == "$expected" ]] || fail "the ZIP holds \"$actual\", expected \"$expected\""
 grep -q 'GNU LESSER GENERAL PUBLIC LICENSE' "$root/ZBar-LICENSE.txt" || fail "ZBar-LICENSE.txt is not the LGPL"
 grep -q 'Version 2.1' "$root/ZBar-LICENSE.txt" || fail "ZBar-LICENSE.txt is not the LGPL 2.1"
 grep -q 'apt-get source zbar=' "$root/ZBar-SOURCE.txt" || fail "ZBar-SOURCE.txt names no source package"
+grep -q 'apt-get source libdmtx=' "$root/ZBar-SOURCE.txt" || fail "ZBar-SOURCE.txt names no libdmtx source package"
+grep -q 'Redistribution and use in source and binary forms' "$root/libdmtx-LICENSE.txt" ||
+    fail "libdmtx-LICENSE.txt is not libdmtx's BSD licence"
 ! grep -qi 'sourceforge\|zbar-0.10' "$root/README.txt" || fail "the read-me still sends the user elsewhere"
 
 # Windows' own DLLs, as the import tables name them.
