@@ -38,6 +38,19 @@ tolvira_test_tool(tolvira_show_picture UNICODE OUTPUT_NAME ShowPicture
                   SOURCES tests/e2e/ShowPicture.cpp)
 target_link_libraries(tolvira_show_picture PRIVATE user32 gdi32)
 
+# The bench's camera: a DirectShow source filter registered in the test prefix (regsvr32), which
+# zbarcam.exe binds as a webcam (tests/camera/VirtualCamera.cpp).
+add_library(tolvira_virtual_camera SHARED tests/camera/VirtualCamera.cpp tests/camera/Frames.cpp)
+set_target_properties(tolvira_virtual_camera PROPERTIES OUTPUT_NAME VirtualCamera PREFIX ""
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/e2e-tools)
+target_compile_definitions(tolvira_virtual_camera PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+target_include_directories(tolvira_virtual_camera PRIVATE ${CMAKE_SOURCE_DIR})
+tolvira_warnings(tolvira_virtual_camera)
+target_link_libraries(tolvira_virtual_camera PRIVATE strmiids ole32 oleaut32 uuid windowscodecs)
+if(MINGW)
+  target_link_options(tolvira_virtual_camera PRIVATE -static)
+endif()
+
 # Not a test: how long a capture of the whole screen takes (measure_capture.sh).
 tolvira_test_tool(tolvira_capture_time UNICODE OUTPUT_NAME capture-time
                   SOURCES tests/e2e/CaptureTime.cpp)
@@ -82,7 +95,7 @@ foreach(script IN LISTS TOLVIRA_E2E_SCRIPTS)
     TIMEOUT 300
     RUN_SERIAL TRUE
     LABELS e2e
-    ENVIRONMENT "TOLVIRA_EXE=$<TARGET_FILE:Tolvira>;TOLVIRA_ZBARCAM=$<TARGET_FILE:tolvira_scripted_camera>;TOLVIRA_ZBARIMG=${TOLVIRA_ZBARIMG};TOLVIRA_IMAGE_SHIM=$<TARGET_FILE:tolvira_image_shim>;TOLVIRA_REAL_ZBARCAM=${TOLVIRA_ZBARCAM};TOLVIRA_PROBE=$<TARGET_FILE:tolvira_probe>;TOLVIRA_WINE=${TOLVIRA_WINE};TOLVIRA_WINESERVER=${TOLVIRA_WINESERVER}")
+    ENVIRONMENT "TOLVIRA_EXE=$<TARGET_FILE:Tolvira>;TOLVIRA_ZBARCAM=$<TARGET_FILE:tolvira_scripted_camera>;TOLVIRA_ZBARIMG=${TOLVIRA_ZBARIMG};TOLVIRA_IMAGE_SHIM=$<TARGET_FILE:tolvira_image_shim>;TOLVIRA_REAL_ZBARCAM=${TOLVIRA_ZBARCAM};TOLVIRA_PROBE=$<TARGET_FILE:tolvira_probe>;TOLVIRA_VIRTUAL_CAMERA=$<TARGET_FILE:tolvira_virtual_camera>;TOLVIRA_WINE=${TOLVIRA_WINE};TOLVIRA_WINESERVER=${TOLVIRA_WINESERVER}")
 endforeach()
 # Some twenty drops, each decoded by the real engine under Wine.
 if(TEST e2e.picture_test)

@@ -8,6 +8,7 @@ add_library(tolvira_win32 STATIC
   platform/win32/FolderWatch.cpp
   platform/win32/MainWindow.cpp
   platform/win32/Text.cpp
+  platform/win32/Win32Cameras.cpp
   platform/win32/Win32Timing.cpp
   platform/win32/Win32Children.cpp
   platform/win32/Win32Clipboard.cpp
@@ -26,7 +27,7 @@ add_library(tolvira_win32 STATIC
   platform/win32/Win32Worker.cpp
 )
 target_link_libraries(tolvira_win32 PUBLIC tolvira_core
-  user32 gdi32 shell32 ole32 comctl32 uxtheme version)
+  user32 gdi32 shell32 ole32 oleaut32 strmiids comctl32 uxtheme version)
 target_compile_definitions(tolvira_win32 PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
 tolvira_warnings(tolvira_win32)
 
@@ -40,6 +41,7 @@ tolvira_add_resources(Tolvira)
 
 include(cmake/Zbar.cmake)
 include(cmake/Win32Tests.cmake)
+include(cmake/DmtxTests.cmake)
 include(cmake/EndToEnd.cmake)
 include(cmake/Demo.cmake)
 

@@ -8,12 +8,15 @@ if(NOT (CMAKE_CROSSCOMPILING AND MINGW AND CMAKE_HOST_UNIX))
   return()
 endif()
 
-file(GLOB_RECURSE TOLVIRA_ZBAR_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/third_party/zbar/*)
+file(GLOB_RECURSE TOLVIRA_ZBAR_INPUTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/third_party/zbar/*
+     ${CMAKE_SOURCE_DIR}/third_party/dmtx/*)
 add_custom_command(
   OUTPUT ${TOLVIRA_ZBAR_DIR}/zbarcam.exe ${TOLVIRA_ZBAR_DIR}/zbarimg.exe
          ${TOLVIRA_ZBAR_DIR}/COPYING ${TOLVIRA_ZBAR_DIR}/LICENSE.md ${TOLVIRA_ZBAR_DIR}/SOURCE.txt
+         ${TOLVIRA_ZBAR_DIR}/libdmtx-LICENSE
   COMMAND bash ${CMAKE_SOURCE_DIR}/tools/build_zbar.sh ${TOLVIRA_ZBAR_DIR}
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/build_zbar.sh ${TOLVIRA_ZBAR_INPUTS}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/build_zbar.sh ${CMAKE_SOURCE_DIR}/tools/build_dmtx.sh
+          ${TOLVIRA_ZBAR_INPUTS}
   COMMENT "Building zbarcam.exe and zbarimg.exe from Debian's source package"
   USES_TERMINAL
   VERBATIM)

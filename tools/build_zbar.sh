@@ -5,7 +5,12 @@
 #
 #   bash tools/build_zbar.sh OUT
 #
-# OUT gets zbarcam.exe, zbarimg.exe, ZBar's COPYING and LICENSE.md (LGPL-2.1) and SOURCE.txt; OUT/work holds the
+# ZBAR_SKIP_PATCHES="NNN ..." leaves out the patches of those numbers (to show a fault a patch
+# mends on the unpatched engine).
+#
+# Both carry a DataMatrix pass over libdmtx (tools/build_dmtx.sh, third_party/dmtx/source.env).
+# OUT gets zbarcam.exe, zbarimg.exe, ZBar's COPYING and LICENSE.md (LGPL-2.1) and SOURCE.txt,
+# libdmtx's LICENSE as libdmtx-LICENSE (BSD-2-Clause); OUT/work holds the
 # source and the build. A second run with the same version, patches and sources does nothing.
 set -euo pipefail
 
@@ -29,7 +34,8 @@ flock 9
 
 # What the outputs are made of: a change to any of it rebuilds them.
 stamp=$({
-    cat "$third/source.env" "${BASH_SOURCE[0]}"
+    cat "$third/source.env" "${BASH_SOURCE[0]}" "$root/tools/build_dmtx.sh" "$root/third_party/dmtx/source.env"
+    echo "skip: ${ZBAR_SKIP_PATCHES:-}"
     find "$third" -type f ! -name source.env | LC_ALL=C sort | xargs sha256sum
 } | sha256sum | cut -d' ' -f1)
 if [[ -f $out/zbarcam.exe && -f $out/zbarimg.exe && "$(cat "$out/stamp" 2>/dev/null)" == "$stamp" ]]; then
@@ -64,6 +70,7 @@ rm -rf "$work"
 mkdir -p "$work/fetch" "$work/prefix/include" "$work/prefix/lib/pkgconfig"
 
 enable_sources
+bash "$root/tools/build_dmtx.sh" "$work/dmtx" "$work/prefix"
 echo "build_zbar: fetching the Debian source package $ZBAR_PACKAGE $ZBAR_VERSION"
 (cd "$work/fetch" && apt-get source -qq --download-only "$ZBAR_PACKAGE=$ZBAR_VERSION" >/dev/null 2>&1) ||
     die "cannot fetch the source package $ZBAR_PACKAGE=$ZBAR_VERSION (is Debian's archive reachable, and does it still serve this version?)"
@@ -83,8 +90,15 @@ dpkg-source -q -x "$work/fetch/${ZBAR_PACKAGE}_${ZBAR_VERSION}.dsc" "$work/src" 
 
 for patch in "$third"/patches/*.patch; do
     [[ -e $patch ]] || continue
+    name=$(basename "$patch")
+    if [[ " ${ZBAR_SKIP_PATCHES:-} " == *" ${name%%-*} "* ]]; then
+        echo "build_zbar: leaving out $name"
+        continue
+    fi
     patch -s -p1 -d "$work/src" <"$patch" || die "patch $(basename "$patch") does not apply"
 done
+# The DataMatrix pass the patches build into both tools.
+cp -r "$third/dmtx" "$work/src/zbardmtx"
 
 # The iconv and the picture reading ZBar finds in place of the libraries Debian has no MinGW
 # build of.
@@ -119,6 +133,9 @@ for exe in zbarcam/zbarcam.exe zbarimg/zbarimg.exe; do
 done
 cp COPYING "$out/COPYING"
 cp LICENSE.md "$out/LICENSE.md"
+cp "$work/dmtx/LICENSE" "$out/libdmtx-LICENSE"
+# shellcheck source=third_party/dmtx/source.env
+source "$root/third_party/dmtx/source.env"
 cat >"$out/SOURCE.txt" <<TEXT
 zbarcam.exe and zbarimg.exe are ZBar $upstream (https://github.com/mchehab/zbar), free software
 under the GNU Lesser General Public License, version 2.1 or later (ZBar-COPYING.txt,
@@ -129,6 +146,11 @@ They were built from Debian's source package "$ZBAR_PACKAGE", version $ZBAR_VERS
 cross-compiled with MinGW-w64, with a small iconv over Windows' code pages and picture reading
 over the Windows Imaging Component in place of ImageMagick. Those sources are in Tolvira's
 source, folder third_party/zbar/; the build is tools/build_zbar.sh.
+
+Both read DataMatrix codes with libdmtx ${DMTX_VERSION%-*} (https://github.com/dmtx/libdmtx), free
+software under the BSD 2-Clause licence (libdmtx-LICENSE.txt), built from Debian's source package
+"$DMTX_PACKAGE", version $DMTX_VERSION (apt-get source $DMTX_PACKAGE=$DMTX_VERSION; SHA-256 of the
+.dsc: $DMTX_SHA256_DSC) by tools/build_dmtx.sh.
 TEXT
 echo "$stamp" >"$out/stamp"
 echo "build_zbar: built in $(($(date +%s) - started)) s"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Tolvira's main job, shown: installs what it needs, builds the Windows programs and runs
-# Tolvira.exe under Wine with a demo camera (tools/DemoCamera.cpp) that is shown five pictures one
-# after another: the help panel's test pattern, an EAN-13, a Code 128, a QR code with a URL and a
-# QR code with Chinese text, each decoded by the real zbarimg. Notepad holds the focus, so the codes
-# are typed into it, each followed by Enter.
+# Tolvira.exe under Wine with the zbarcam.exe it ships, reading the bench's virtual camera
+# (tests/camera/VirtualCamera.cpp, a DirectShow video source registered in the demo's Wine prefix)
+# that shows five pictures one after another: the help panel's test pattern, an EAN-13, a Code 128,
+# a QR code with a URL and a QR code with Chinese text. Notepad holds the focus, so the codes are
+# typed into it, each followed by Enter.
 #
 # With a reachable display the windows stay there to try (drop a picture on the list, open the
 # panels) until Notepad is closed or Ctrl+C is pressed. Without one (or with --headless) it runs
@@ -13,8 +14,9 @@
 #
 # --out DIR   pictures and screenshot (default build/demo)
 # --check     fail unless every code was typed, listed and logged (the test's form)
-# --prebuilt  no set-up and no build: the programs come from TOLVIRA_EXE, TOLVIRA_ZBARCAM (the
-#             demo camera), TOLVIRA_ZBARIMG, TOLVIRA_PROBE and TOLVIRA_TEST_PATTERN
+# --prebuilt  no set-up and no build: the programs come from TOLVIRA_EXE, TOLVIRA_ZBARCAM (ZBar's
+#             zbarcam.exe built here), TOLVIRA_ZBARIMG, TOLVIRA_VIRTUAL_CAMERA, TOLVIRA_PROBE and
+#             TOLVIRA_TEST_PATTERN
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -42,12 +44,14 @@ if ((!prebuilt)); then
     (cd "$root" && cmake --preset mingw -B "$build" >/dev/null)
     # Only what the demo runs; the test programs of the preset are not needed here.
     cmake --build "$build" -j "$(nproc)" \
-        --target Tolvira tolvira_demo_camera zbar_tools tolvira_probe
-    export TOLVIRA_EXE=$build/Tolvira.exe TOLVIRA_ZBARCAM=$build/demo-tools/zbarcam.exe \
+        --target Tolvira tolvira_virtual_camera zbar_tools tolvira_probe
+    export TOLVIRA_EXE=$build/Tolvira.exe TOLVIRA_ZBARCAM=$build/zbar/zbarcam.exe \
         TOLVIRA_ZBARIMG=$build/zbar/zbarimg.exe TOLVIRA_PROBE=$build/e2e-tools/probe.exe \
+        TOLVIRA_VIRTUAL_CAMERA=$build/e2e-tools/VirtualCamera.dll \
         TOLVIRA_TEST_PATTERN=$build/resources/testpattern.bmp
 fi
 : "${TOLVIRA_TEST_PATTERN:?path of the generated testpattern.bmp}"
+export TOLVIRA_REAL_ZBARCAM=$TOLVIRA_ZBARCAM
 
 on_display=0
 if ((!headless)) && [[ -n "${DISPLAY:-}" ]] && xprop -root >/dev/null 2>&1; then
@@ -84,17 +88,20 @@ make_pictures() {
     rm "$dir/url.png" "$dir/chinese.png"
 }
 
-# The program folder with the demo camera, and the pictures it is shown, in order.
+# The program folder with ZBar's zbarcam.exe, and the virtual camera with the pictures it shows,
+# in order, once the file "go" beside it exists: each for 1.5 s, with blank frames between them.
 lay_out_demo() {
     e2e_program_folder 'Program Files/Tolvira'
     rm -f "$PROG_DIR/zbarcam.script" "$PROG_DIR/zbarcam.feed"
-    mkdir -p "$PROG_DIR/pictures"
-    cp "$out"/pictures/*.bmp "$PROG_DIR/pictures/"
-    local picture
-    for picture in "$PROG_DIR"/pictures/*.bmp; do
-        unix_to_windows "$picture"
-        printf '\n'
-    done >"$PROG_DIR/zbarcam.demo"
+    use_real_camera_engine
+    local script=(log=camera.log formats=YUY2 "sizes=640x480 1280x720 1920x1080" fps=15 "wait go") picture
+    # shellcheck disable=SC2119 # the script given later
+    register_virtual_camera
+    cp "$out"/pictures/*.bmp "$CAMERA_DIR/"
+    for picture in "$CAMERA_DIR"/*.bmp; do
+        script+=("show ${picture##*/} 1500" "blank 700")
+    done
+    camera_script "${script[@]}"
 }
 
 reg_dword() {
@@ -145,10 +152,12 @@ show_results() {
         "$(probe control-visible hs >/dev/null && echo '"成功" shown' || echo 'no')"
 }
 
-# What the camera did and what Tolvira's result file holds, for a run that misses a code.
+# What the camera showed and what Tolvira's result file holds, for a run that misses a code.
 show_camera() {
-    printf 'The camera (zbarcam.log):\n'
-    sed 's/\r$//; s/^/    /' "$PROG_DIR/zbarcam.log" 2>/dev/null || printf '    (no zbarcam.log)\n'
+    printf 'The virtual camera (camera.log):\n'
+    sed 's/\r$//; s/^/    /' "$CAMERA_DIR/camera.log" 2>/dev/null || printf '    (no camera.log)\n'
+    printf 'The engine (zbarcam.err):\n'
+    sed 's/\r$//; s/^/    /' "$PROG_DIR/zbarcam.err" 2>/dev/null || printf '    (no zbarcam.err)\n'
     printf 'bar.dat:\n'
     sed 's/\r$//; s/^/    /' "$PROG_DIR/bar.dat" 2>/dev/null || printf '    (no bar.dat)\n'
 }
@@ -176,10 +185,13 @@ e2e_begin
 lay_out_demo
 configure
 
-log "starting Tolvira; the demo camera's window \"ZBar\" comes up once it is loaded"
+log "starting Tolvira; the engine's window \"ZBar\" comes up once it has the camera"
 # shellcheck disable=SC2119 # a normal start
 start_tolvira
-probe wait-item CodeList 0 '[图像识别模块加载成功]' 30000 || fail "the demo camera did not load"
+probe wait-item CodeList 0 '[图像识别模块加载成功]' 30000 ||
+    fail "the engine did not load: $(cat "$PROG_DIR/zbarcam.err" 2>&1)"
+# The camera's picture at the bottom right, clear of Tolvira's window and Notepad's first lines.
+xdotool search --name '^ZBar$' windowmove 636 330 2>/dev/null || true
 
 "$WINE" notepad >"$E2E_TMP/notepad.log" 2>&1 &
 notepad_pid=$!
@@ -190,7 +202,7 @@ wait_for 10 "Notepad to hold the focus" notepad_is_active
 
 log "showing the pictures: the test pattern with the help panel open, then four codes"
 probe click bhelp
-touch "$PROG_DIR/zbarcam.go"
+touch "$CAMERA_DIR/go"
 wait_for 30 "the test pattern to be read" probe control-visible hs
 probe click bhelp
 probe wait-item CodeList 0 "${expected_lines[-1]}" 60000 || fail "the last code was not listed"

@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest
   libbenchmark-dev g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine64 wine xvfb openbox fonts-wqy-microhei python3 python3-xlib xclip xdotool
-  imagemagick zbar-tools qrencode zint x11-utils
+  imagemagick zbar-tools qrencode zint x11-utils python3-pil python3-numpy
   autoconf automake libtool autopoint pkg-config gettext dpkg-dev patch unzip
 )
 

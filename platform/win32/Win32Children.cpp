@@ -108,7 +108,10 @@ bool Win32Children::start(const ChildSpec& child) {
 
     STARTUPINFOEXW startup{};
     startup.StartupInfo.cb = sizeof startup;
-    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    // Windows applies this to the child's first ShowWindow (ZBar shows its video window with
+    // SW_SHOWNORMAL): shown, never activated, whatever the system would let it take.
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_SHOWNOACTIVATE;
     startup.StartupInfo.hStdInput = nul.get();
     startup.StartupInfo.hStdOutput = output.get();
     startup.StartupInfo.hStdError = error ? error.get() : nul.get();

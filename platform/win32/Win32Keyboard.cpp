@@ -10,8 +10,7 @@ HWND windowOf(WindowId window) {
 }
 
 HKL layoutOf(HWND window) {
-    const DWORD thread = window ? GetWindowThreadProcessId(window, nullptr) : 0;
-    return GetKeyboardLayout(thread);
+    return GetKeyboardLayout(window ? layoutThreadOf(window) : 0);
 }
 
 // The keyboard layout of the window that receives the keys.
@@ -78,6 +77,16 @@ bool isDown(int vk) {
 }
 
 }  // namespace
+
+DWORD layoutThreadOf(HWND window) {
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (thread && GetGUIThreadInfo(thread, &info) && info.hwndFocus) {
+        if (const DWORD focus = GetWindowThreadProcessId(info.hwndFocus, nullptr)) return focus;
+    }
+    return thread;
+}
 
 bool Win32Keyboard::send(const std::vector<KeyInput>& keys) {
     if (keys.empty()) return true;

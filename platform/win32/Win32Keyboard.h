@@ -5,9 +5,15 @@
 
 namespace tolvira::win32 {
 
+// The thread whose keyboard layout applies to keys typed into a top-level window: the one that
+// holds the keyboard focus in that window's input state (another thread's when a console host or
+// an app frame shows another program's window inside its own); the window's own thread when
+// there is no focus.
+DWORD layoutThreadOf(HWND window);
+
 // One SendInput call per batch, so no other input can land between a code and its suffix.
-// Layout keys are looked up in the layout of the target window's thread, and sent with the scan
-// codes of the foreground window's, which is where the keys go.
+// Layout keys are looked up in the layout of the thread holding the target's focus, and sent
+// with the scan codes of the foreground window's, which is where the keys go.
 class Win32Keyboard final : public Keyboard {
   public:
     Win32Keyboard() = default;

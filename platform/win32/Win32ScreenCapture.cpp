@@ -1,10 +1,12 @@
 #include "platform/win32/Win32ScreenCapture.h"
 
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "platform/win32/Handle.h"
 #include "platform/win32/Text.h"
+#include "platform/win32/Win32TextCodec.h"
 
 namespace tolvira::win32 {
 namespace {
@@ -19,27 +21,59 @@ constexpr UINT kAnswerTimeoutMs = 200;
 constexpr DWORD kExcludeFromCapture = 0x11;  // WDA_EXCLUDEFROMCAPTURE
 constexpr DWORD kNoAffinity = 0;             // WDA_NONE
 
+// From ntdll, which tells the real version: GetVersionEx answers what the manifest declares.
+bool systemExcludesFromCaptures() {
+    static const bool excludes = [] {
+        using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+        const auto get = reinterpret_cast<GetVersion>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+        OSVERSIONINFOW version{};
+        version.dwOSVersionInfoSize = sizeof version;
+        return get && get(&version) == 0 &&
+               excludesFromCaptures(version.dwMajorVersion, version.dwBuildNumber);
+    }();
+    return excludes;
+}
+
+template <typename Function>
+Function procedure(HMODULE module, const char* name) {
+    return module
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
+}
+
+const DpiCalls& systemDpiCalls() {
+    static const DpiCalls calls = [] {
+        DpiCalls found;
+        const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        found.setThreadContext =
+            procedure<decltype(found.setThreadContext)>(user32, "SetThreadDpiAwarenessContext");
+        found.setProcessAware =
+            procedure<decltype(found.setProcessAware)>(user32, "SetProcessDPIAware");
+        // shcore.dll (Windows 8.1 and later) is needed only without the thread's own call, and
+        // stays loaded for the process's life.
+        if (!found.setThreadContext) {
+            found.setProcessAwareness = procedure<decltype(found.setProcessAwareness)>(
+                LoadLibraryW(L"shcore.dll"), "SetProcessDpiAwareness");
+        }
+        return found;
+    }();
+    return calls;
+}
+
 // The capturing thread sees physical pixels, whatever the process's own DPI awareness; back
-// to the thread's own awareness at the end.
+// to the thread's own awareness at the end (a process-wide awareness stays).
 class PhysicalPixels {
   public:
-    PhysicalPixels() {
-        using SetContext = HANDLE(WINAPI*)(HANDLE);
-        set_ = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
-            GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
-        if (!set_) return;
-        const auto context = [](intptr_t value) { return reinterpret_cast<HANDLE>(value); };
-        was_ = set_(context(-4));             // per monitor, version 2
-        if (!was_) was_ = set_(context(-3));  // per monitor
-    }
+    PhysicalPixels() : calls_(systemDpiCalls()) { seePhysicalPixels(calls_, was_); }
     ~PhysicalPixels() {
-        if (was_) set_(was_);
+        if (was_) calls_.setThreadContext(was_);
     }
     PhysicalPixels(const PhysicalPixels&) = delete;
     PhysicalPixels& operator=(const PhysicalPixels&) = delete;
 
   private:
-    HANDLE(WINAPI* set_)(HANDLE) = nullptr;
+    const DpiCalls& calls_;
     HANDLE was_ = nullptr;
 };
 
@@ -102,7 +136,84 @@ void roundTrip(HWND window) {
     SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, nullptr);
 }
 
+std::wstring withSlash(std::wstring folder) {
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
+std::optional<std::wstring> shortName(const std::wstring& path) {
+    const DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (n == 0) return std::nullopt;
+    std::wstring name(n, L'\0');
+    const DWORD written = GetShortPathNameW(path.c_str(), name.data(), n);
+    if (written == 0 || written >= n) return std::nullopt;
+    name.resize(written);
+    return name;
+}
+
+std::optional<std::wstring> tempFolder() {
+    std::wstring folder(MAX_PATH + 1, L'\0');
+    const DWORD length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+    if (length == 0 || length > folder.size()) return std::nullopt;
+    folder.resize(length);
+    return withSlash(folder);
+}
+
+std::optional<std::wstring> programTempFolder() {
+    std::wstring exe(32768, L'\0');
+    exe.resize(GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size())));
+    const size_t slash = exe.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return std::nullopt;
+    const std::wstring folder = exe.substr(0, slash) + L"\\temp";
+    if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+        return std::nullopt;
+    }
+    return withSlash(folder);
+}
+
+// The engine reads its command line in the ANSI code page, so the picture goes to a folder
+// whose name fits it: the user's temporary folder, or its short name, or else the program
+// folder's "temp" (or its short name). A folder that fits nowhere is used as it is.
+std::optional<std::wstring> pictureFolder() {
+    Win32TextCodec codec;
+    const auto fits = [&codec](const std::wstring& folder) {
+        return codec.fitsAnsi(narrow(folder));
+    };
+    std::optional<std::wstring> first;
+    for (const auto& candidate : {tempFolder, programTempFolder}) {
+        const std::optional<std::wstring> folder = candidate();
+        if (!folder) continue;
+        if (!first) first = folder;
+        if (fits(*folder)) return folder;
+        if (const auto name = shortName(*folder); name && fits(*name)) return withSlash(*name);
+    }
+    return first;
+}
+
 }  // namespace
+
+bool excludesFromCaptures(unsigned long major, unsigned long build) {
+    constexpr unsigned long kVersion2004 = 19041;
+    return major > 10 || (major == 10 && build >= kVersion2004);
+}
+
+DpiRoute seePhysicalPixels(const DpiCalls& calls, HANDLE& was) {
+    was = nullptr;
+    if (calls.setThreadContext) {
+        const auto context = [](intptr_t value) { return reinterpret_cast<HANDLE>(value); };
+        was = calls.setThreadContext(context(-4));            // per monitor, version 2
+        if (!was) was = calls.setThreadContext(context(-3));  // per monitor
+        if (was) return DpiRoute::Thread;
+    }
+    // Older systems know only the whole process's awareness, and it stays: the window is then
+    // no longer scaled by the system, but the capture sees every pixel.
+    constexpr int kPerMonitor = 2;  // PROCESS_PER_MONITOR_DPI_AWARE
+    if (calls.setProcessAwareness && SUCCEEDED(calls.setProcessAwareness(kPerMonitor))) {
+        return DpiRoute::ProcessPerMonitor;
+    }
+    if (calls.setProcessAware && calls.setProcessAware()) return DpiRoute::ProcessSystem;
+    return DpiRoute::None;
+}
 
 bool captureScreenToBmp(const std::wstring& path) {
     const PhysicalPixels physical;
@@ -152,7 +263,8 @@ void Win32ScreenCapture::stepAside(const std::vector<WindowId>& others) {
     const POINT beyond{
         GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN) + 64,
         GetSystemMetrics(SM_YVIRTUALSCREEN)};
-    excluded_ = SetWindowDisplayAffinity(own_, kExcludeFromCapture) != FALSE;
+    excluded_ = systemExcludesFromCaptures() &&
+                SetWindowDisplayAffinity(own_, kExcludeFromCapture) != FALSE;
     if (!excluded_) moveAside(own_, beyond);
     for (WindowId other : others) moveAside(reinterpret_cast<HWND>(other), beyond);
 }
@@ -208,12 +320,11 @@ std::optional<std::string> Win32ScreenCapture::capture() {
         }
     }
     waitUntilUncovered();
-    std::wstring folder(MAX_PATH + 1, L'\0');
-    const DWORD length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
-    if (length == 0 || length > folder.size()) return std::nullopt;
-    folder.resize(length);
-    const std::wstring path = folder + L"Tolvira-screen-" + std::to_wstring(GetCurrentProcessId()) +
-                              L"-" + std::to_wstring(++pictures_) + L".bmp";
+    const std::optional<std::wstring> folder = pictureFolder();
+    if (!folder) return std::nullopt;
+    const std::wstring path = *folder + L"Tolvira-screen-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(++pictures_) + L".bmp";
     if (!captureScreenToBmp(path)) return std::nullopt;
     return narrow(path);
 }

@@ -40,6 +40,23 @@ class Win32ScreenCapture final : public ScreenCapture {
     std::atomic<unsigned> pictures_{0};
 };
 
+// Whether SetWindowDisplayAffinity leaves a window out of captures on this Windows version: from
+// Windows 10 version 2004 (build 19041) on; before it the call succeeds and blacks it out.
+bool excludesFromCaptures(unsigned long major, unsigned long build);
+
+// Which call makes the capturing thread see physical pixels: the thread's own DPI awareness
+// (Windows 10 1607 and later), else the whole process's, per monitor (Windows 8.1), else the
+// whole process's, system-wide (Vista and later).
+struct DpiCalls {
+    HANDLE(WINAPI* setThreadContext)(HANDLE) = nullptr;
+    HRESULT(WINAPI* setProcessAwareness)(int) = nullptr;
+    BOOL(WINAPI* setProcessAware)() = nullptr;
+};
+enum class DpiRoute { Thread, ProcessPerMonitor, ProcessSystem, None };
+// Makes the current thread see physical pixels with the first of `calls` that works; `was`
+// gets the thread's former context when the thread's own call was used.
+DpiRoute seePhysicalPixels(const DpiCalls& calls, HANDLE& was);
+
 // The virtual screen at physical pixels as a 24-bit BMP file; false when it could not be made.
 bool captureScreenToBmp(const std::wstring& path);
 

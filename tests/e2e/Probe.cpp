@@ -792,6 +792,19 @@ int dblclickItemNow(const Args& a) {
     return selected == index ? kYes : kNo;
 }
 
+// windows-version: the system's version as MAJOR.MINOR.BUILD, from ntdll (no manifest's say).
+int windowsVersion(const Args&) {
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    const auto get = reinterpret_cast<GetVersion>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion")));
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!get || get(&version) != 0) return kNo;
+    out(std::to_wstring(version.dwMajorVersion) + L"." + std::to_wstring(version.dwMinorVersion) +
+        L"." + std::to_wstring(version.dwBuildNumber));
+    return kYes;
+}
+
 struct Command {
     const wchar_t* name;
     size_t minArgs;
@@ -823,6 +836,7 @@ const Command kCommands[] = {
     {L"kill-processes", 1, killProcesses, L"EXE"},
     {L"reg-get", 2, regGet, L"HKCU\\KEY VALUE"},
     {L"hold-window", 0, holdWindow, L""},
+    {L"windows-version", 0, windowsVersion, L""},
     {L"run-redirected", 2, runRedirected, L"[--wait] OUTFILE EXE [ARGS...]"},
     {L"watch-processes", 1, watchProcesses, L"MS"},
     {L"window-rect", 1, windowRect, L"TITLE"},

@@ -109,6 +109,8 @@ printf 'window=never\n' >"$other_dir/zbarcam.script"
 probe run-redirected 'C:\other\out.dat' 'C:\other\ZBARCAM.EXE' >/dev/null ||
     fail "could not start a second engine"
 probe wait-processes zbarcam.exe 2 || fail "two engines are not running"
+# It records its start a moment after its process appears; ended before that, it never would.
+wait_for 10 "the second engine's start record" test -s "$other_dir/zbarcam.starts"
 clicked=$EPOCHREALTIME
 probe click restart
 wait_for 5 "the link to be disabled" link_disabled

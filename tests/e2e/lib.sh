@@ -279,3 +279,36 @@ start_target_edit() {
 
 # target_text: the target's text, line ends as LF.
 target_text() { probe child-text "$TARGET_TITLE" Edit; }
+
+# The bench's camera (tests/camera/VirtualCamera.cpp) in C:\camera, registered in the prefix as a
+# video input device; its script from the arguments (see camera_script).
+CAMERA_DIR=""
+register_virtual_camera() {
+    : "${TOLVIRA_VIRTUAL_CAMERA:?path of VirtualCamera.dll}"
+    CAMERA_DIR=$WINEPREFIX/drive_c/camera
+    mkdir -p "$CAMERA_DIR"
+    cp "$TOLVIRA_VIRTUAL_CAMERA" "$CAMERA_DIR/VirtualCamera.dll"
+    camera_script "$@"
+    "$WINE" regsvr32 /s 'C:\camera\VirtualCamera.dll' || fail "regsvr32 could not register the virtual camera"
+}
+
+# camera_script LINE...: what the camera plays from the engine's next start on.
+camera_script() { printf '%s\r\n' "$@" >"$CAMERA_DIR/VirtualCamera.txt"; }
+
+# use_real_camera_engine: the zbarcam.exe built here in the program folder, in place of the
+# scripted one; its version text tells the two apart.
+use_real_camera_engine() {
+    : "${TOLVIRA_REAL_ZBARCAM:?path of the zbarcam.exe built here}"
+    cp "$TOLVIRA_REAL_ZBARCAM" "$PROG_DIR/zbarcam.exe"
+    local version
+    version=$("$WINE" "$PROG_DIR/zbarcam.exe" --version 2>&1 | tr -d '\r')
+    [[ $version == 0.23.* ]] || fail "the program folder's zbarcam.exe is not ZBar's: --version says \"$version\""
+    log "the real engine: zbarcam.exe --version says $version"
+}
+
+# ean13 DIGITS: the twelve digits with their check digit.
+ean13() {
+    local d=$1 sum=0 i
+    for ((i = 0; i < 12; i++)); do sum=$((sum + ${d:i:1} * (i % 2 ? 3 : 1))); done
+    printf '%s%s' "$d" $(((10 - sum % 10) % 10))
+}

@@ -164,6 +164,7 @@ cases=(
     'gif|inverted|light on dark 浅色'
     'png|ean13|590123412345'
     'bmp|code128|TLV-128/abc:x'
+    'png|datamatrix|UDI (01)0 LOT A-7/x'
 )
 n=0
 for case in "${cases[@]}"; do
@@ -175,11 +176,14 @@ for case in "${cases[@]}"; do
         inverted) qrencode -s 6 -o - "$text" | convert - -negate "$pics/case$n-src.png" ;;
         ean13) zint -b EANX -d "$text" --scale 2 -o "$pics/case$n-src.png" >/dev/null ;;
         code128) zint -b CODE128 -d "$text" --scale 2 -o "$pics/case$n-src.png" >/dev/null ;;
+        datamatrix) zint -b DATAMATRIX -d "$text" --scale 3 --whitesp=4 --vwhitesp=4 \
+            -o "$pics/case$n-src.png" >/dev/null ;;
     esac
     convert "$pics/case$n-src.png" "$([[ $format == bmp ]] && echo BMP3:)$picture"
     case $symbol in
         ean13) line="EAN-13:${text}7" ;;  # zint adds the check digit
         code128) line="CODE-128:$text" ;;
+        datamatrix) line="DataMatrix:$text" ;;
         *) line="QR-Code:$text" ;;
     esac
     log "$format, $symbol: $text"

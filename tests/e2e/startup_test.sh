@@ -54,6 +54,9 @@ launch_listed() { probe items CodeList | grep -qxF '[正在加载图像识别模
 wait_for 20 "the engine launch step" launch_listed
 expect_eq "camera engines" "$(probe count-processes zbarcam.exe)" 1
 expect_eq "engine starts" "$(starts_of "$PROG_DIR")" 1
+# Fed before the load is announced, the code could be listed under the announcement.
+load_listed() { probe items CodeList | grep -qxF '[图像识别模块加载成功]'; }
+wait_for 20 "the running engine's load to be announced" load_listed
 feed 'QR-Code:still read'
 probe wait-item CodeList 0 'QR-Code:still read' || fail "the running engine's output was not read"
 probe click bend

@@ -43,6 +43,13 @@ TEST_F(ChildrenTest, EachArgumentArrivesAsOneArgument) {
     for (size_t i = 0; i < args.size(); ++i) EXPECT_EQ(report.argv[i + 1], args[i]);
 }
 
+// Windows applies the launcher's show command to a program's first ShowWindow: the engine's
+// video window must never take the activation from the user's window. Hidden would hide it.
+TEST_F(ChildrenTest, TheFirstWindowIsShownWithoutActivation) {
+    const EchoReport report = run({echoExe(), {}, scratch / "bar.dat"});
+    EXPECT_EQ(report.show, std::to_string(SW_SHOWNOACTIVATE));
+}
+
 TEST_F(ChildrenTest, AProgramFolderWithShellCharactersWorks) {
     const std::string folder = scratch / "R&D %TEMP% (1) [x] !y^";
     ASSERT_TRUE(makeFolder(folder));

@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include <memory>
+#include <thread>
 
+#include "platform/win32/Handle.h"
 #include "platform/win32/Win32Keyboard.h"
 #include "tests/win32/Win32TestSupport.h"
 
@@ -79,6 +81,46 @@ TEST(Keyboard, LayoutKeysComeFromTheTargetsLayoutWithTheShiftTheyNeed) {
     }
     EXPECT_EQ(keyboard.layoutKey(target, u'1'), (LayoutKey{'1', 0}));
     EXPECT_FALSE(keyboard.layoutKey(target, 0x4E2D)) << "no key makes a Chinese character";
+}
+
+// A window of another thread inside the target, as a console host or an app frame shows one:
+// the keys go to its focus, so its thread's layout is the one that makes them.
+TEST(Keyboard, LayoutKeysComeFromTheThreadThatHoldsTheFocus) {
+    if (!displayAvailable()) GTEST_SKIP() << "no display, no focus";
+    TestWindow frame(L"frame");
+    ASSERT_TRUE(frame.get());
+    if (!bringToFront(frame.get())) GTEST_SKIP() << "the test window is not in front";
+    const UniqueHandle focused(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const UniqueHandle finished(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    // Waits for the other thread, answering what it sends this one meanwhile.
+    const auto waitFor = [](HANDLE event, DWORD ms) {
+        while (MsgWaitForMultipleObjects(1, &event, FALSE, ms, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+            pumpMessages();
+    };
+    DWORD inner = 0;
+    std::thread content([&] {
+        inner = GetCurrentThreadId();
+        // A child of another thread's window shares that window's input state.
+        HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 200, 30,
+                                    frame.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        SetFocus(edit);
+        SetEvent(focused.get());
+        waitFor(done.get(), INFINITE);
+        DestroyWindow(edit);
+        SetEvent(finished.get());
+    });
+    waitFor(focused.get(), 10000);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const bool focusInside = GetGUIThreadInfo(GetCurrentThreadId(), &info) && info.hwndFocus &&
+                             GetWindowThreadProcessId(info.hwndFocus, nullptr) == inner;
+    const DWORD thread = layoutThreadOf(frame.get());
+    SetEvent(done.get());
+    waitFor(finished.get(), INFINITE);
+    content.join();
+    if (!focusInside) GTEST_SKIP() << "the inner window did not get the focus here";
+    EXPECT_EQ(thread, inner);
 }
 
 TEST(Keyboard, TellsItsOwnWindowsAndAnswersARoundTripWhenTheWindowHasHandledIt) {

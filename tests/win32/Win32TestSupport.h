@@ -80,6 +80,10 @@ class ScratchFolder {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         path_ = narrow(temp) + "tolvira-" + std::to_string(GetCurrentProcessId()) + "-" +
                 test->test_suite_name() + "-" + test->name();
+        // A parameterised test's names hold slashes.
+        for (char& c : path_) {
+            if (c == '/') c = '-';
+        }
         removeTree(longForm());
         makeFolder(path_);
     }
@@ -101,6 +105,7 @@ class ScratchFolder {
 struct EchoReport {
     std::vector<std::string> argv;
     std::string probe;
+    std::string show;  // the show command the launcher gave, or "-"
 };
 
 inline std::string fromHex(const std::string& hex) {
@@ -117,6 +122,7 @@ inline EchoReport parseEcho(const std::string& output) {
     for (size_t end; (end = output.find('\n', start)) != std::string::npos; start = end + 1) {
         const std::string line = output.substr(start, end - start);
         if (line.starts_with("arg ")) report.argv.push_back(fromHex(line.substr(4)));
+        if (line.starts_with("sw ")) report.show = line.substr(3);
         if (line.starts_with("probe ")) {
             report.probe = line.substr(6) == "none" ? "none" : fromHex(line.substr(6));
         }

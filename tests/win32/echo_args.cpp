@@ -1,7 +1,8 @@
 // A child for the tests: writes a complaint to standard error, and the arguments it received
 // to standard output, one line each as hex of their UTF-8 so the test can compare them byte
 // for byte. With TOLVIRA_PROBE_HANDLE set to a handle value it also says whether that handle
-// was inherited; with TOLVIRA_ECHO_LINGER set it stays alive afterwards until it is ended.
+// was inherited; with TOLVIRA_ECHO_LINGER set it stays alive afterwards until it is ended. It
+// also says which show command its launcher gave its first window ("sw -" when none).
 #include <windows.h>
 
 #include <cstdlib>
@@ -55,6 +56,13 @@ int wmain(int argc, wchar_t** argv) {
     writeLine("complaint", STD_ERROR_HANDLE);
     writeLine("argc " + std::to_string(argc));
     for (int i = 0; i < argc; ++i) writeLine("arg " + hex(utf8(argv[i])));
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoW(&startup);
+    // "sw": no letter "o", which a test looks for as a sign of an old file's content.
+    writeLine("sw " + ((startup.dwFlags & STARTF_USESHOWWINDOW)
+                           ? std::to_string(startup.wShowWindow)
+                           : std::string("-")));
     const std::wstring handle = variable(L"TOLVIRA_PROBE_HANDLE");
     if (!handle.empty()) writeLine("probe " + probe(handle));
     writeLine("end");
