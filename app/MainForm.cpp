@@ -2,7 +2,6 @@
 
 #include "app/HelpPanel.h"
 #include "pipeline/ListActions.h"
-#include "settings/SettingConversions.h"
 
 namespace tolvira {
 
@@ -38,14 +37,7 @@ MainForm::MainForm(Services& services)
               .listed = [this](auto& line) { CodeList.insertTop(line); },
               // Where the user looks: the title, given back when nothing is held back.
               .holding = [this](auto& why) { wt.setCaption(why.empty() ? titleText() : why); }}),
-      delivery{Check1,
-               Check2,
-               o0,
-               o1,
-               o2,
-               options,
-               typing,
-               [this](auto& t) { note(t); },
+      delivery{options, typing, [this](auto& t) { note(t); },
                [this](const ResultLine& line) { keep(CodeSource::Camera, line); }},
       poll(programFile("bar.dat"),
            {services, settings, options, GetCode, bp, hs, [this](auto& t) { note(t); },
@@ -60,7 +52,7 @@ MainForm::MainForm(Services& services)
               },
               // Through the queue, so that it never comes between a paste and its reading.
               [this](const std::string& code) {
-                  if (Check2.checked()) typing.copy(code);
+                  if (options.copyCode) typing.copy(code);
               }},
              ReadS, [this] { return pictures.pendingDrops > 0 || ReadP.enabled(); }),
       launch{services, options, DelayLoad, CodeList,
@@ -69,13 +61,13 @@ MainForm::MainForm(Services& services)
                  engineExit.launched();
              }},
       engineExit{services, CodeList},
-      monitor{services.processes, services.windows, CheckIRMLoad, TCCam, restart, Check3,
+      monitor{services.processes, services.windows, CheckIRMLoad, TCCam, restart, options,
               CodeList,           engineExit},
       engineRestart{services.worker, services.processes, Trestart, restart, CodeList, monitor,
                     launch},
-      autoStart{services.registry, services.env, Check4, [this](auto& text) { showMessage(text); }},
-      stored(storedSettings()),
-      panels{Fset, Fmore, restart, settings, stored, [this] { monitor.rearm(); }} {
+      autoStart{services.registry, services.env, [this](auto& text) { showMessage(text); }},
+      optionControls(bindOptionControls()),
+      panels{Fset, Fmore, restart, settings, options, optionControls, [this] { monitor.rearm(); }} {
     layOut();
     wireEvents();
 }
@@ -117,25 +109,26 @@ void MainForm::layOut() {
              {.text = silver});
 }
 
-StoredSettings MainForm::storedSettings() {
-    // The options first: each falls back alone, so none of them ends the load.
+OptionControls MainForm::bindOptionControls() {
     Options& o = options;
-    return {numberRow("rescan", o.rescanSeconds, kMaxRescanSeconds, trescan),
-            numberRow("keydelay", o.keyDelayMs, kMaxKeyDelayMs, tkeydelay),
-            typeModeRow("typemode", o.typeMode, {&m0, &m1, &m2}),
-            textRow("prefix", o.prefix, affixFromText, tprefix),
-            textRow("suffix", o.suffix, affixFromText, tsuffix),
-            textRow("camera", o.camera, cameraFromText, tcamera),
-            switchRow("beep", o.beep, Check5),
-            switchRow("history", o.history, Check6),
-            textRow("hotkey", o.hotkey, hotKeyFromText, thotkey, kDefaultHotKey),
-            checkRow("c1", "1", Check1),
-            checkRow("c2", "0", Check2),
-            checkRow("c3", "0", Check3),
-            autoStartRow("c4", Check4, autoStart),
-            optionRow("o0", "1", o0),
-            optionRow("o1", "0", o1),
-            optionRow("o2", "0", o2)};
+    return {
+        checkControl(storedSetting("c1"), o, Check1), checkControl(storedSetting("c2"), o, Check2),
+        checkControl(storedSetting("c3"), o, Check3, [this] { monitor.Check3Click(); }),
+        // Mirrors the Run value; only the user's click writes or deletes it.
+        checkControl(
+            storedSetting("c4"), o, Check4, [this] { autoStart.switchTo(options.autoStart); },
+            true),
+        optionControl(storedSetting("o0"), o, o0), optionControl(storedSetting("o1"), o, o1),
+        optionControl(storedSetting("o2"), o, o2), editControl(storedSetting("rescan"), o, trescan),
+        editControl(storedSetting("keydelay"), o, tkeydelay),
+        choiceControl(storedSetting("typemode"), o, {&m0, &m1, &m2}),
+        editControl(storedSetting("prefix"), o, tprefix),
+        editControl(storedSetting("suffix"), o, tsuffix),
+        editControl(storedSetting("camera"), o, tcamera),
+        checkControl(storedSetting("beep"), o, Check5),
+        checkControl(storedSetting("history"), o, Check6),
+        // A key changed on the panel is held at once.
+        editControl(storedSetting("hotkey"), o, thotkey, [this] { claimHotKey(); })};
 }
 
 void MainForm::wireEvents() {
@@ -162,11 +155,6 @@ void MainForm::wireEvents() {
         if (!GetCode.enabled()) typing.dropAll();
     };
     bscreen.onClick = [this] { screen.start(); };
-    // A key changed on the panel is held at once.
-    thotkey.onChange = [this, take = thotkey.onChange] {
-        take();
-        claimHotKey();
-    };
     bset.onClick = [this] { panels.OpenSettings(); };
     bhelp.onClick = [this] { ToggleHelp(fhelp, poll); };
     bend.onClick = [this] { exitProgram(); };
@@ -178,8 +166,6 @@ void MainForm::wireEvents() {
     help.onClick = [this] { showMessage(kTips); };
 
     restart.onClick = [this] { engineRestart.RestartClick(); };
-    Check3.onClick = [this] { monitor.Check3Click(); };
-    Check4.onClick = [this] { autoStart.Check4Click(); };
     setok.onClick = [this] { panels.SaveSettings(); };
     more.onClick = [this] {
         engineArguments_ = cameraEngineArguments(options);
@@ -214,7 +200,10 @@ void MainForm::load() {
     }
     const bool hidden = sys.env.arguments == "RUN";
     if (hidden) sys.window.hide();
-    loadSettings(settings, stored);
+    loadSettings(settings, options, [this] { return autoStart.LoadAutoStart(); });
+    // Set as the user would set them, so that what a change sets going follows.
+    showOptions(optionControls, StoredSetting::Panel::Settings);
+    showOptions(optionControls, StoredSetting::Panel::More);
     claimHotKey();
     history.takeKept();
     sys.window.setSize(kWindowWidth, kWindowHeight);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SettingsPanels.h"
 #include "engine/EngineRestart.h"
 #include "pipeline/CodeLog.h"
 #include "pipeline/Delivery.h"
@@ -13,7 +14,7 @@
 #include "pipeline/ResultPoll.h"
 #include "pipeline/ScreenScan.h"
 #include "platform/FormEvents.h"
-#include "settings/SettingsPanel.h"
+#include "settings/AutoStart.h"
 
 namespace tolvira {
 
@@ -49,8 +50,9 @@ class MainForm final : public FormEvents {
 
     Services& sys;
     SettingsStore settings;
-    // The scan-control options, loaded at start-up and set by the "更多设置" panel.
-    Options options;
+    // Every option the user sets: loaded at start-up, set by the panels' controls at once, read
+    // by the pieces when they need them.
+    Options options = unloadedOptions();
 
     // A control is declared here and given its place in layOut(); nothing else lists it.
     // Main window.
@@ -131,8 +133,8 @@ class MainForm final : public FormEvents {
     EngineMonitor monitor;
     EngineRestart engineRestart;
     AutoStart autoStart;
-    // Every stored key, in the order they are loaded.
-    const StoredSettings stored;
+    // The controls that show the stored options.
+    const OptionControls optionControls;
     SettingsPanels panels;
 
     // Every control, each panel before its children, and every timer, for a backend to mirror.
@@ -149,7 +151,7 @@ class MainForm final : public FormEvents {
     void keep(CodeSource source, const ResultLine& line);
     // Holds the screen-scan key of the options, or none; a key another program holds is listed.
     void claimHotKey();
-    StoredSettings storedSettings();
+    OptionControls bindOptionControls();
     void exitProgram();
     // Records dropped now would be lost: the process is about to end.
     void writeWaitingRecords();

@@ -65,7 +65,7 @@ void EngineMonitor::CheckIRMLoadTick() {
     // Looked up afresh: the window may have closed since the state was taken.
     if (const WindowId video = findVideoWindow(windows, processes)) {
         windows.removeCloseCommand(video);
-        windows.placeTopmost(video, Check3.checked());
+        windows.placeTopmost(video, options.showVideo);
     }
     restart.setEnabled(true);
     if (!loadAnnounced(CheckIRMLoad.tag())) {
@@ -77,7 +77,7 @@ void EngineMonitor::CheckIRMLoadTick() {
 
 void EngineMonitor::Check3Click() {
     if (const WindowId video = findVideoWindow(windows, processes))
-        windows.placeTopmost(video, Check3.checked());
+        windows.placeTopmost(video, options.showVideo);
 }
 
 void EngineMonitor::engineEnding() {

@@ -6,6 +6,7 @@
 #include "platform/Controls.h"
 #include "platform/Services.h"
 #include "platform/Timer.h"
+#include "settings/Options.h"
 
 namespace tolvira {
 
@@ -21,7 +22,7 @@ struct EngineMonitor {
     Timer& CheckIRMLoad;  // its tag is the "announced" flag
     Label& TCCam;         // the engine status line
     Label& restart;
-    const CheckBox& Check3;  // shows the video window
+    const Options& options;  // showVideo: the video window shown
     ListBox& CodeList;
     EngineExitReport& exitReport;
     std::string announcedBeforeEnding = {};

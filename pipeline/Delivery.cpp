@@ -23,20 +23,21 @@ void Delivery::queueTyping(std::string_view code, Suffix suffix) {
 // The code is typed in its turn, after the codes still waiting; listing and logging don't wait.
 void Delivery::typeCode(std::optional<std::string_view> code) {
     note("自动输入>OK");
-    if (o0.selected()) {
+    const Completion completion = options.completion;
+    if (completion == Completion::NoKey) {
         if (code) queueTyping(*code, Suffix::None);
         note("自动输入模式1>OK");
     }
-    if (o1.selected() && code) queueTyping(*code, Suffix::Enter);
-    if (o2.selected() && code) queueTyping(*code, Suffix::Tab);
+    if (completion == Completion::Enter && code) queueTyping(*code, Suffix::Enter);
+    if (completion == Completion::Tab && code) queueTyping(*code, Suffix::Tab);
 }
 
 void Delivery::deliver(const ResultLine& line) {
     const std::optional<std::string_view> code = codeTextOf(line.text);
-    if (Check1.checked()) typeCode(code);
+    if (options.typeCode) typeCode(code);
     // A line without a colon leaves the clipboard cleared. The queue makes the copy, so that it
     // never comes between a paste and the target's reading of it.
-    if (Check2.checked()) typing.copy(code ? std::optional<std::string>(*code) : std::nullopt);
+    if (options.copyCode) typing.copy(code ? std::optional<std::string>(*code) : std::nullopt);
     keep(line);
 }
 

@@ -4,7 +4,6 @@
 
 #include "pipeline/ResultLine.h"
 #include "pipeline/TypingQueue.h"
-#include "platform/Controls.h"
 
 namespace tolvira {
 
@@ -13,14 +12,8 @@ namespace tolvira {
 inline constexpr size_t kMaxTypedCodeBytes = 8 * 1024;
 
 struct Delivery {
-    // The settings panel's controls, read at each delivery: they are the live options.
-    const CheckBox& Check1;  // type the code
-    const CheckBox& Check2;  // copy it
-    const OptionButton& o0;  // no key after it
-    const OptionButton& o1;  // Enter after it
-    const OptionButton& o2;  // Tab after it
-    const Options& options;
-    TypingQueue& typing;  // types and copies
+    const Options& options;  // read at each delivery: they are the live options
+    TypingQueue& typing;     // types and copies
     Note note;
     std::function<void(const ResultLine&)> keep;  // lists and logs the line
 

@@ -1,6 +1,6 @@
 #pragma once
-// The scan-control options of the "更多设置" panel, as one value. The defaults are the program's
-// behaviour without these options.
+// Every option the user sets, as one value. The member initialisers are the defaults: what a
+// key that is not stored gives.
 #include <string>
 
 #include "settings/HotKeyText.h"
@@ -9,11 +9,20 @@ namespace tolvira {
 
 enum class TypeMode { Unicode = 0, LayoutKeys = 1, Paste = 2 };
 
+// "自动完成": the key typed after each code. The three stored keys can leave none chosen, and
+// then no code is typed at all.
+enum class Completion { NoKey = 0, Enter = 1, Tab = 2, NoneChosen = 3 };
+
 inline constexpr int kMaxRescanSeconds = 3600;
 inline constexpr int kMaxKeyDelayMs = 1000;
 inline constexpr size_t kMaxAffixCharacters = 64;
 
 struct Options {
+    bool typeCode = true;    // typed into the focused window
+    bool copyCode = false;   // copied to the clipboard
+    bool showVideo = false;  // the engine's video window shown
+    bool autoStart = false;  // the Run value's presence, not a stored choice
+    Completion completion = Completion::NoKey;
     int rescanSeconds = 0;  // 0: a line equal to the last accepted one is never taken again
     int keyDelayMs = 0;     // 0: each code as one batch
     TypeMode typeMode = TypeMode::Unicode;
@@ -25,5 +34,13 @@ struct Options {
     std::string hotkey = kDefaultHotKey;  // the screen-scan key; "": none
     bool operator==(const Options&) const = default;
 };
+
+// Before the stored options are loaded, and what a load that ended early keeps of the first
+// keys: no code is typed.
+inline Options unloadedOptions() {
+    Options options;
+    options.typeCode = false;
+    return options;
+}
 
 }  // namespace tolvira
