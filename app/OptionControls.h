@@ -2,6 +2,8 @@
 // The controls that show the stored options. Each shows its row's value when asked and puts
 // the user's change into the options at once; what else a change sets going is the caller's.
 #include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Controls.h"
@@ -14,6 +16,17 @@ struct OptionControl {
     std::function<void()> show;
 };
 using OptionControls = std::vector<OptionControl>;
+
+// What a control of the key shows, from the table.
+inline std::string captionOf(std::string_view key) {
+    return std::string(storedSetting(key).caption);
+}
+inline std::string choiceCaption(std::string_view key, size_t choice) {
+    return std::string(storedSetting(key).choices.at(choice));
+}
+inline int maxLengthOf(std::string_view key) {
+    return storedSetting(key).maxLength;
+}
 
 // A check box. Shown, it raises its click as the user's change would, so the change's
 // consequences follow; a quiet box only mirrors the value (its click acts on something else).
