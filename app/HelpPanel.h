@@ -1,7 +1,7 @@
 #pragma once
 // The help panel with the QR test pattern.
+#include "app/SettingsPanels.h"
 #include "pipeline/ResultPoll.h"
-#include "settings/SettingsPanel.h"
 
 namespace tolvira {
 

@@ -1,11 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/HelpPanel.h"
-
-#include <optional>
-
 #include "pipeline/ListActions.h"
-#include "settings/SettingConversions.h"
 
 namespace tolvira {
 
@@ -46,7 +42,7 @@ MainForm::MainForm(Services& services)
             .note = [this](auto& t) { note(t); },
             .ticked = [this] { router.flush(); },
             .welcomed = [this] { hs.setVisible(true); },
-            .accept = [this](const ResultLine& line) { cameraCode(line); }}),
+            .accept = [this](const ResultLine& line) { router.route(CodeSource::Camera, line); }}),
       engineExit{services, engine, engineReports},
       monitor(services, engine, options, engineReports, engineExit),
       launch(services, engine, options, engineReports,
@@ -72,31 +68,15 @@ MainForm::MainForm(Services& services)
       screen(services, engine, imageRun,
              {.read =
                   [this](const std::vector<ResultLine>& lines) {
-                      readPanel();
                       router.route(CodeSource::Screen, lines);
                   },
               .list = [this](auto& line) { list(line); }},
              [this] { return pictures.busy(); }),
-      autoStart{services.registry, services.env, Check4, [this](auto& text) { showMessage(text); }},
-      stored(storedSettings()),
-      panels{Fset, Fmore, restart, settings, stored, [this] { monitor.rearm(); }} {
+      autoStart{services.registry, services.env, [this](auto& text) { showMessage(text); }},
+      optionControls(bindOptionControls()),
+      panels{Fset, Fmore, restart, settings, options, optionControls, [this] { monitor.rearm(); }} {
     layOut();
     wireEvents();
-}
-
-void MainForm::cameraCode(const ResultLine& line) {
-    readPanel();
-    router.route(CodeSource::Camera, line);
-}
-
-void MainForm::readPanel() {
-    options.typeCode = Check1.checked();
-    options.copyCode = Check2.checked();
-    options.showVideo = Check3.checked();
-    options.autoComplete = o0.selected()   ? std::optional(Suffix::None)
-                           : o1.selected() ? std::optional(Suffix::Enter)
-                           : o2.selected() ? std::optional(Suffix::Tab)
-                                           : std::nullopt;
 }
 
 void MainForm::layOut() {
@@ -136,25 +116,26 @@ void MainForm::layOut() {
              {.text = silver});
 }
 
-StoredSettings MainForm::storedSettings() {
-    // The options first: each falls back alone, so none of them ends the load.
+OptionControls MainForm::bindOptionControls() {
     Options& o = options;
-    return {numberRow("rescan", o.rescanSeconds, kMaxRescanSeconds, trescan),
-            numberRow("keydelay", o.keyDelayMs, kMaxKeyDelayMs, tkeydelay),
-            typeModeRow("typemode", o.typeMode, {&m0, &m1, &m2}),
-            textRow("prefix", o.prefix, affixFromText, tprefix),
-            textRow("suffix", o.suffix, affixFromText, tsuffix),
-            textRow("camera", o.camera, cameraFromText, tcamera),
-            switchRow("beep", o.beep, Check5),
-            switchRow("history", o.history, Check6),
-            textRow("hotkey", o.hotkey, hotKeyFromText, thotkey, kDefaultHotKey),
-            checkRow("c1", "1", Check1),
-            checkRow("c2", "0", Check2),
-            checkRow("c3", "0", Check3),
-            autoStartRow("c4", Check4, autoStart),
-            optionRow("o0", "1", o0),
-            optionRow("o1", "0", o1),
-            optionRow("o2", "0", o2)};
+    return {
+        checkControl(storedSetting("c1"), o, Check1), checkControl(storedSetting("c2"), o, Check2),
+        checkControl(storedSetting("c3"), o, Check3, [this] { monitor.showVideoChanged(); }),
+        // Mirrors the Run value; only the user's click writes or deletes it.
+        checkControl(
+            storedSetting("c4"), o, Check4, [this] { autoStart.switchTo(options.autoStart); },
+            true),
+        optionControl(storedSetting("o0"), o, o0), optionControl(storedSetting("o1"), o, o1),
+        optionControl(storedSetting("o2"), o, o2), editControl(storedSetting("rescan"), o, trescan),
+        editControl(storedSetting("keydelay"), o, tkeydelay),
+        choiceControl(storedSetting("typemode"), o, {&m0, &m1, &m2}),
+        editControl(storedSetting("prefix"), o, tprefix),
+        editControl(storedSetting("suffix"), o, tsuffix),
+        editControl(storedSetting("camera"), o, tcamera),
+        checkControl(storedSetting("beep"), o, Check5),
+        checkControl(storedSetting("history"), o, Check6),
+        // A key changed on the panel is held at once.
+        editControl(storedSetting("hotkey"), o, thotkey, [this] { claimHotKey(); })};
 }
 
 void MainForm::wireEvents() {
@@ -170,11 +151,6 @@ void MainForm::wireEvents() {
         if (poll.paused()) typing.dropAll();
     };
     bscreen.onClick = [this] { screen.start(); };
-    // A key changed on the panel is held at once.
-    thotkey.onChange = [this, take = thotkey.onChange] {
-        take();
-        claimHotKey();
-    };
     bset.onClick = [this] { panels.OpenSettings(); };
     bhelp.onClick = [this] { ToggleHelp(fhelp, poll); };
     bend.onClick = [this] { exitProgram(); };
@@ -186,11 +162,6 @@ void MainForm::wireEvents() {
     help.onClick = [this] { showMessage(kTips); };
 
     restart.onClick = [this] { engineRestart.restart(); };
-    Check3.onClick = [this] {
-        readPanel();
-        monitor.showVideoChanged();
-    };
-    Check4.onClick = [this] { autoStart.Check4Click(); };
     setok.onClick = [this] { panels.SaveSettings(); };
     more.onClick = [this] {
         engineArguments_ = engine.cameraArguments(options);
@@ -219,7 +190,10 @@ void MainForm::load() {
     }
     const bool hidden = sys.env.arguments == "RUN";
     if (hidden) sys.window.hide();
-    loadSettings(settings, stored);
+    loadSettings(settings, options, [this] { return autoStart.LoadAutoStart(); });
+    // Set as the user would set them, so that what a change sets going follows.
+    showOptions(optionControls, StoredSetting::Panel::Settings);
+    showOptions(optionControls, StoredSetting::Panel::More);
     claimHotKey();
     history.takeKept();
     sys.window.setSize(kWindowWidth, kWindowHeight);

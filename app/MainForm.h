@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SettingsPanels.h"
 #include "engine/EngineRestart.h"
 #include "engine/zbar/ZbarEngine.h"
 #include "pipeline/CodeLog.h"
@@ -18,7 +19,7 @@
 #include "platform/Controls.h"
 #include "platform/FormEvents.h"
 #include "resources/Geometry.h"
-#include "settings/SettingsPanel.h"
+#include "settings/AutoStart.h"
 
 namespace tolvira {
 
@@ -37,8 +38,6 @@ class MainForm final : public FormEvents {
     void listDrop(const std::vector<std::string>& files) override;
     void resultFileChanged() override { poll.wake(); }
     void hotKeyPressed() override;
-    // A new code from the camera.
-    void cameraCode(const ResultLine& line);
 
     // The title text made from the version: "Tolvira 2.8".
     std::string titleText() const;
@@ -47,13 +46,18 @@ class MainForm final : public FormEvents {
 
     Services& sys;
     SettingsStore settings;
-    // The options, loaded at start-up and set by the panels.
-    Options options;
+    // Every option the user sets: loaded at start-up, set by the panels' controls at once, read
+    // by the pieces when they need them.
+    Options options = unloadedOptions();
     // The decoder.
     ZbarEngine zbar;
     const Engine& engine = zbar;
 
-    // A control is declared here and given its place in layOut(); nothing else lists it.
+    // A control is declared here and given its place in layOut(); nothing else lists it. The
+    // options' controls take their captions and lengths from the table of stored options.
+
+    // A control is declared here and given its place in layOut(); nothing else lists it. The
+    // options' controls take their captions and lengths from the table of stored options.
     // Main window.
     Label wt{"wt", {0, 65, 3735, 255}, kAppTitle};
     Label bclose{"bclose", {3360, 0, 375, 375}, ""};
@@ -76,38 +80,38 @@ class MainForm final : public FormEvents {
     Control Fset{ControlKind::Panel, "Fset", {3960, 360, 3525, 3300}, "", false};
     Label TCCam{"TCCam", {120, 120, 3255, 240}, "-"};
     Label restart{"restart", {2640, 145, 735, 255}, "[初始化]"};
-    CheckBox Check1{"Check1", {120, 480, 1935, 255}, "自动输入条码内容"};
-    CheckBox Check2{"Check2", {120, 840, 2415, 255}, "将条码内容复制到粘贴板"};
-    CheckBox Check3{"Check3", {120, 1200, 3375, 255}, "显示视频窗口"};
-    CheckBox Check4{"Check4", {120, 1560, 2775, 255}, "开机时启动程序"};
+    CheckBox Check1{"Check1", {120, 480, 1935, 255}, captionOf("c1")};
+    CheckBox Check2{"Check2", {120, 840, 2415, 255}, captionOf("c2")};
+    CheckBox Check3{"Check3", {120, 1200, 3375, 255}, captionOf("c3")};
+    CheckBox Check4{"Check4", {120, 1560, 2775, 255}, captionOf("c4")};
     Control Shape1{ControlKind::Shape, "Shape1", {120, 2040, 3255, 495}};
     Label Label2{"Label2", {240, 2175, 855, 255}, "自动完成"};
-    OptionButton o0{"o0", {1000, 2160, 615, 255}, "无"};
-    OptionButton o1{"o1", {1500, 2160, 1035, 255}, "[Enter]"};
-    OptionButton o2{"o2", {2520, 2160, 825, 255}, "[Tab]"};
+    OptionButton o0{"o0", {1000, 2160, 615, 255}, captionOf("o0")};
+    OptionButton o1{"o1", {1500, 2160, 1035, 255}, captionOf("o1")};
+    OptionButton o2{"o2", {2520, 2160, 825, 255}, captionOf("o2")};
     Control setok{ControlKind::Button, "setok", {1080, 2760, 1455, 375}, "确定"};
     Label more{"more", {2640, 2820, 735, 255}, "更多设置"};
 
     // "更多设置" panel.
     Control Fmore{ControlKind::Panel, "Fmore", {3960, 360, 3525, 3300}, "", false};
-    Label Label4{"Label4", {120, 135, 1620, 255}, "相同条码间隔(秒)"};
-    EditBox trescan{"trescan", {1800, 120, 855, 255}, 4};
-    Label Label5{"Label5", {120, 405, 1620, 255}, "按键间隔(毫秒)"};
-    EditBox tkeydelay{"tkeydelay", {1800, 390, 855, 255}, 4};
-    Label Label6{"Label6", {120, 675, 855, 255}, "输入方式"};
-    OptionButton m0{"m0", {1000, 660, 1000, 255}, "Unicode"};
-    OptionButton m1{"m1", {2000, 660, 660, 255}, "按键"};
-    OptionButton m2{"m2", {2700, 660, 660, 255}, "粘贴"};
-    Label Label7{"Label7", {120, 945, 1620, 255}, "前缀"};
-    EditBox tprefix{"tprefix", {1800, 930, 1575, 255}, static_cast<int>(kMaxAffixCharacters)};
-    Label Label8{"Label8", {120, 1215, 1620, 255}, "后缀"};
-    EditBox tsuffix{"tsuffix", {1800, 1200, 1575, 255}, static_cast<int>(kMaxAffixCharacters)};
-    Label Label9{"Label9", {120, 1485, 1620, 255}, "摄像头"};
-    EditBox tcamera{"tcamera", {1800, 1470, 855, 255}, 1};
-    Label Label11{"Label11", {120, 1755, 1620, 255}, "屏幕扫码热键"};
-    EditBox thotkey{"thotkey", {1800, 1740, 1575, 255}, 32};
-    CheckBox Check5{"Check5", {120, 2010, 3255, 255}, "识别提示音"};
-    CheckBox Check6{"Check6", {120, 2280, 3255, 255}, "记录时间(history.csv)"};
+    Label Label4{"Label4", {120, 135, 1620, 255}, captionOf("rescan")};
+    EditBox trescan{"trescan", {1800, 120, 855, 255}, maxLengthOf("rescan")};
+    Label Label5{"Label5", {120, 405, 1620, 255}, captionOf("keydelay")};
+    EditBox tkeydelay{"tkeydelay", {1800, 390, 855, 255}, maxLengthOf("keydelay")};
+    Label Label6{"Label6", {120, 675, 855, 255}, captionOf("typemode")};
+    OptionButton m0{"m0", {1000, 660, 1000, 255}, choiceCaption("typemode", 0)};
+    OptionButton m1{"m1", {2000, 660, 660, 255}, choiceCaption("typemode", 1)};
+    OptionButton m2{"m2", {2700, 660, 660, 255}, choiceCaption("typemode", 2)};
+    Label Label7{"Label7", {120, 945, 1620, 255}, captionOf("prefix")};
+    EditBox tprefix{"tprefix", {1800, 930, 1575, 255}, maxLengthOf("prefix")};
+    Label Label8{"Label8", {120, 1215, 1620, 255}, captionOf("suffix")};
+    EditBox tsuffix{"tsuffix", {1800, 1200, 1575, 255}, maxLengthOf("suffix")};
+    Label Label9{"Label9", {120, 1485, 1620, 255}, captionOf("camera")};
+    EditBox tcamera{"tcamera", {1800, 1470, 855, 255}, maxLengthOf("camera")};
+    Label Label11{"Label11", {120, 1755, 1620, 255}, captionOf("hotkey")};
+    EditBox thotkey{"thotkey", {1800, 1740, 1575, 255}, maxLengthOf("hotkey")};
+    CheckBox Check5{"Check5", {120, 2010, 3255, 255}, captionOf("beep")};
+    CheckBox Check6{"Check6", {120, 2280, 3255, 255}, captionOf("history")};
     Label Label10{"Label10", {120, 2550, 3255, 255}, "摄像头、提示音改动后，确定即重新初始化"};
     Control moreok{ControlKind::Button, "moreok", {1080, 2880, 1455, 345}, "确定"};
 
@@ -128,8 +132,8 @@ class MainForm final : public FormEvents {
     CodeRouter router;
     ScreenScan screen;
     AutoStart autoStart;
-    // Every stored key, in the order they are loaded.
-    const StoredSettings stored;
+    // The controls that show the stored options.
+    const OptionControls optionControls;
     SettingsPanels panels;
 
     // Every control, each panel before its children, for a backend to mirror.
@@ -142,11 +146,9 @@ class MainForm final : public FormEvents {
     std::string programFile(const std::string& name) const;
     void note(const std::string& text) { delist.insertTop(text); }
     void list(const std::string& line) { CodeList.insertTop(line); }
-    // The settings panel's boxes into the options.
-    void readPanel();
     // Holds the screen-scan key of the options, or none; a key another program holds is listed.
     void claimHotKey();
-    StoredSettings storedSettings();
+    OptionControls bindOptionControls();
     void exitProgram();
     // Records dropped now would be lost: the process is about to end.
     void writeWaitingRecords();

@@ -10,6 +10,8 @@ tolvira_warnings(tolvira_fake)
 file(GLOB TOLVIRA_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*Test.cpp)
 add_executable(tolvira_tests ${TOLVIRA_TEST_SOURCES})
 target_link_libraries(tolvira_tests PRIVATE tolvira_fake GTest::gtest_main)
+# The README's options table is checked against the table of stored options.
+target_compile_definitions(tolvira_tests PRIVATE TOLVIRA_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 tolvira_warnings(tolvira_tests)
 gtest_discover_tests(tolvira_tests DISCOVERY_TIMEOUT 30)
 

@@ -62,12 +62,19 @@ void CodeRouter::queueTyping(std::string_view code, Suffix suffix) {
 
 void CodeRouter::type(std::optional<std::string_view> code) {
     sinks_.note("自动输入>OK");
-    const std::optional<Suffix> suffix = options_.autoComplete;
-    if (suffix == Suffix::None) {
+    switch (options_.completion) {
+    case Completion::NoKey:
         if (code) queueTyping(*code, Suffix::None);
         sinks_.note("自动输入模式1>OK");
-    } else if (suffix && code) {
-        queueTyping(*code, *suffix);
+        break;
+    case Completion::Enter:
+        if (code) queueTyping(*code, Suffix::Enter);
+        break;
+    case Completion::Tab:
+        if (code) queueTyping(*code, Suffix::Tab);
+        break;
+    case Completion::NoneChosen:
+        break;
     }
 }
 

@@ -17,22 +17,18 @@ std::string runValueData(const Environment& env) {
     return (needsQuotes ? "\"" + exe + "\"" : exe) + " RUN";
 }
 
-void AutoStart::LoadAutoStart() {
+bool AutoStart::LoadAutoStart() const {
     const RegistryValue value = registry.get(Hive::LocalMachine, kRunKey, env.exeName);
     // Other tools write the Run value as an expandable string too.
     const bool isString = value.status == RegistryValue::Status::Text ||
                           value.status == RegistryValue::Status::OtherText;
-    const bool present = isString && !value.text.empty();
-    // Mirrors the Run value only: the click's write or delete must not follow.
-    Check4.setValueWithoutEvent(present ? 1 : 0);
+    return isString && !value.text.empty();
 }
 
-void AutoStart::Check4Click() {
+void AutoStart::switchTo(bool on) {
     const std::string& name = env.exeName;
-    const bool done = Check4.checked()
-                          ? registry.set(Hive::LocalMachine, kRunKey, name, runValueData(env))
-                          : registry.remove(Hive::LocalMachine, kRunKey, name);
-    // The box keeps the user's state either way.
+    const bool done = on ? registry.set(Hive::LocalMachine, kRunKey, name, runValueData(env))
+                         : registry.remove(Hive::LocalMachine, kRunKey, name);
     if (!done) tell(kAutoStartFailed);
 }
 

@@ -3,7 +3,6 @@
 #include <functional>
 #include <string>
 
-#include "platform/Controls.h"
 #include "platform/Services.h"
 
 namespace tolvira {
@@ -16,11 +15,12 @@ std::string runValueData(const Environment& env);
 struct AutoStart {
     Registry& registry;
     const Environment& env;
-    CheckBox& Check4;                              // shows the Run value
     std::function<void(const std::string&)> tell;  // shows the user a failure
 
-    void LoadAutoStart();
-    void Check4Click();
+    // Whether the Run value is there; it is only read.
+    bool LoadAutoStart() const;
+    // Writes or deletes the Run value at once; a refusal is told, and the choice stays as it is.
+    void switchTo(bool on);
 };
 
 }  // namespace tolvira

@@ -1,7 +1,6 @@
 #pragma once
-// The options of both settings panels, as one value; the pieces read them here. The defaults
-// are the program's behaviour without stored settings.
-#include <optional>
+// Every option the user sets, as one value. The member initialisers are the defaults: what a
+// key that is not stored gives.
 #include <string>
 
 #include "settings/HotKeyText.h"
@@ -12,19 +11,20 @@ enum class TypeMode { Unicode = 0, LayoutKeys = 1, Paste = 2 };
 // The key typed after a code ("自动完成").
 enum class Suffix { None, Enter, Tab };
 
+// "自动完成": the key typed after each code. The three stored keys can leave none chosen, and
+// then no code is typed at all.
+enum class Completion { NoKey = 0, Enter = 1, Tab = 2, NoneChosen = 3 };
+
 inline constexpr int kMaxRescanSeconds = 3600;
 inline constexpr int kMaxKeyDelayMs = 1000;
 inline constexpr size_t kMaxAffixCharacters = 64;
 
 struct Options {
-    // The settings panel.
-    bool typeCode = true;    // "自动输入条码内容"
-    bool copyCode = false;   // "将条码内容复制到粘贴板"
-    bool showVideo = false;  // "显示视频窗口"
-    bool autoStart = false;  // "开机时启动程序": the Run value, not a stored option
-    // Nothing when none of the three is chosen: then nothing is typed.
-    std::optional<Suffix> autoComplete = Suffix::None;
-    // The "更多设置" panel.
+    bool typeCode = true;    // typed into the focused window
+    bool copyCode = false;   // copied to the clipboard
+    bool showVideo = false;  // the engine's video window shown
+    bool autoStart = false;  // the Run value's presence, not a stored choice
+    Completion completion = Completion::NoKey;
     int rescanSeconds = 0;  // 0: a line equal to the last accepted one is never taken again
     int keyDelayMs = 0;     // 0: each code as one batch
     TypeMode typeMode = TypeMode::Unicode;
@@ -36,5 +36,13 @@ struct Options {
     std::string hotkey = kDefaultHotKey;  // the screen-scan key; "": none
     bool operator==(const Options&) const = default;
 };
+
+// Before the stored options are loaded, and what a load that ended early keeps of the first
+// keys: no code is typed.
+inline Options unloadedOptions() {
+    Options options;
+    options.typeCode = false;
+    return options;
+}
 
 }  // namespace tolvira

@@ -1,129 +1,171 @@
 #include "settings/StoredSettings.h"
 
+#include <stdexcept>
+
 #include "settings/SettingConversions.h"
 
 namespace tolvira {
 
 namespace {
 
+using Kind = StoredSetting::Kind;
+using Panel = StoredSetting::Panel;
 using Load = StoredSetting::Load;
 
-const char* onOff(bool on) {
+std::string onOff(bool on) {
     return on ? "1" : "0";
 }
 
-// Takes a text, when it is a value, through apply.
-template <typename Convert, typename Apply>
-std::function<bool(std::string_view)> taker(Convert convert, Apply apply) {
-    return [convert, apply](std::string_view text) {
+// Takes a text into a field when convert makes a value of it.
+template <typename T, typename Convert>
+std::function<bool(Options&, std::string_view)> takeInto(T Options::*field, Convert convert) {
+    return [field, convert](Options& options, std::string_view text) {
         const auto taken = convert(text);
-        if (taken) apply(*taken);
+        if (taken) options.*field = T(*taken);
         return taken.has_value();
     };
 }
 
-// Takes a text into an option value when it is one.
-template <typename T, typename Convert>
-std::function<bool(std::string_view)> takeInto(T& value, Convert convert) {
-    return taker(convert, [&value](auto taken) { value = T(taken); });
+// The first keys' check boxes: any whole number, 0 unchecked.
+StoredSetting checkRow(std::string_view key, std::string_view caption, bool Options::*field,
+                       Load load = Load::EndsLoad) {
+    return {.key = key,
+            .kind = Kind::Check,
+            .panel = Panel::Settings,
+            .load = load,
+            .caption = caption,
+            .take = takeInto(field,
+                             [](std::string_view t) {
+                                 const std::optional<int> state = checkStateFromText(t);
+                                 return state ? std::optional<bool>(*state == 1) : std::nullopt;
+                             }),
+            .text = [field](const Options& o) { return onOff(o.*field); }};
 }
 
-StoredSetting editRow(StoredSetting row, EditBox& edit) {
-    row.show = [&edit, text = row.text] { edit.setCaption(text()); };
-    edit.onChange = [&edit, take = row.take] { take(edit.text()); };
-    return row;
+// One of the "自动完成" keys. Selected, it is the choice; "False" clears only its own choice.
+StoredSetting completionRow(std::string_view key, std::string_view caption, Completion mine) {
+    return {.key = key,
+            .kind = Kind::Option,
+            .panel = Panel::Settings,
+            .load = Load::EndsLoad,
+            .caption = caption,
+            .take =
+                [mine](Options& o, std::string_view t) {
+                    const std::optional<bool> selected = optionStateFromText(t);
+                    if (selected && *selected) o.completion = mine;
+                    if (selected && !*selected && o.completion == mine) {
+                        o.completion = Completion::NoneChosen;
+                    }
+                    return selected.has_value();
+                },
+            .text =
+                [mine](const Options& o) {
+                    return std::string(o.completion == mine ? "True" : "False");
+                }};
+}
+
+StoredSetting numberRow(std::string_view key, std::string_view caption, int Options::*field,
+                        int high) {
+    return {
+        .key = key,
+        .kind = Kind::Number,
+        .panel = Panel::More,
+        .load = Load::Alone,
+        .caption = caption,
+        .high = high,
+        .maxLength = static_cast<int>(std::to_string(high).size()),
+        .take = takeInto(field, [high](std::string_view t) { return wholeNumberIn(t, 0, high); }),
+        .text = [field](const Options& o) { return std::to_string(o.*field); }};
+}
+
+StoredSetting textRow(std::string_view key, std::string_view caption, std::string Options::*field,
+                      std::optional<std::string> (*convert)(std::string_view), int maxLength,
+                      std::string_view values) {
+    return {.key = key,
+            .kind = Kind::Text,
+            .panel = Panel::More,
+            .load = Load::Alone,
+            .caption = caption,
+            .maxLength = maxLength,
+            .values = values,
+            .take = takeInto(field, convert),
+            .text = [field](const Options& o) { return o.*field; }};
+}
+
+// The newer switches take "1" and "0" only.
+StoredSetting switchRow(std::string_view key, std::string_view caption, bool Options::*field) {
+    return {.key = key,
+            .kind = Kind::Check,
+            .panel = Panel::More,
+            .load = Load::Alone,
+            .caption = caption,
+            .take = takeInto(field, switchFromText),
+            .text = [field](const Options& o) { return onOff(o.*field); }};
+}
+
+StoredSettings makeTable() {
+    const int affix = static_cast<int>(kMaxAffixCharacters);
+    return {
+        checkRow("c1", "自动输入条码内容", &Options::typeCode),
+        checkRow("c2", "将条码内容复制到粘贴板", &Options::copyCode),
+        checkRow("c3", "显示视频窗口", &Options::showVideo),
+        checkRow("c4", "开机时启动程序", &Options::autoStart, Load::RunValue),
+        completionRow("o0", "无", Completion::NoKey),
+        completionRow("o1", "[Enter]", Completion::Enter),
+        completionRow("o2", "[Tab]", Completion::Tab),
+        numberRow("rescan", "相同条码间隔(秒)", &Options::rescanSeconds, kMaxRescanSeconds),
+        numberRow("keydelay", "按键间隔(毫秒)", &Options::keyDelayMs, kMaxKeyDelayMs),
+        {.key = "typemode",
+         .kind = Kind::Choice,
+         .panel = Panel::More,
+         .load = Load::Alone,
+         .caption = "输入方式",
+         .choices = {"Unicode", "按键", "粘贴"},
+         .take = takeInto(&Options::typeMode, typeModeFromText),
+         .text = [](const Options& o) { return std::to_string(static_cast<int>(o.typeMode)); }},
+        textRow("prefix", "前缀", &Options::prefix, affixFromText, affix, "up to 64 characters"),
+        textRow("suffix", "后缀", &Options::suffix, affixFromText, affix, "up to 64 characters"),
+        textRow("camera", "摄像头", &Options::camera, cameraFromText, 1, "empty or a digit"),
+        switchRow("beep", "识别提示音", &Options::beep),
+        switchRow("history", "记录时间(history.csv)", &Options::history),
+        textRow("hotkey", "屏幕扫码热键", &Options::hotkey, hotKeyFromText, 32,
+                "modifiers and one key joined by `+`"),
+    };
 }
 
 }  // namespace
 
-StoredSetting checkRow(const char* key, const char* fallback, CheckBox& box) {
-    return {key,
-            fallback,
-            Load::EndsLoad,
-            box,
-            taker(checkStateFromText, [&box](int state) { box.setValue(state); }),
-            [&box] { return std::string(onOff(box.checked())); }};
+const StoredSettings& storedSettings() {
+    static const StoredSettings table = makeTable();
+    return table;
 }
 
-StoredSetting optionRow(const char* key, const char* fallback, OptionButton& option) {
-    return {key,
-            fallback,
-            Load::EndsLoad,
-            option,
-            taker(optionStateFromText, [&option](bool state) { option.setSelected(state); }),
-            [&option] { return std::string(option.selected() ? "True" : "False"); }};
-}
-
-StoredSetting autoStartRow(const char* key, CheckBox& Check4, AutoStart& autoStart) {
-    return {key,
-            "",
-            Load::NotRead,
-            Check4,
-            [&autoStart](std::string_view) {
-                autoStart.LoadAutoStart();
-                return true;
-            },
-            [&Check4] { return std::string(onOff(Check4.checked())); }};
-}
-
-StoredSetting numberRow(const char* key, int& value, int high, EditBox& edit) {
-    return editRow(
-        {key, "0", Load::Alone, edit,
-         takeInto(value, [high](std::string_view t) { return wholeNumberIn(t, 0, high); }),
-         [&value] { return std::to_string(value); }},
-        edit);
-}
-
-StoredSetting textRow(const char* key, std::string& value,
-                      std::optional<std::string> (*convert)(std::string_view), EditBox& edit,
-                      const char* fallback) {
-    return editRow(
-        {key, fallback, Load::Alone, edit, takeInto(value, convert), [&value] { return value; }},
-        edit);
-}
-
-StoredSetting switchRow(const char* key, bool& value, CheckBox& box) {
-    StoredSetting row{key, "1", Load::Alone, box, takeInto(value, switchFromText), [&value] {
-                          return std::string(onOff(value));
-                      }};
-    // The events this raises set the option to the value it already has.
-    row.show = [&box, &value] { box.setValue(value ? 1 : 0); };
-    box.onClick = [&box, take = row.take] { take(onOff(box.checked())); };
-    return row;
-}
-
-StoredSetting typeModeRow(const char* key, TypeMode& value,
-                          std::initializer_list<OptionButton*> modes) {
-    const std::vector<OptionButton*> buttons(modes);
-    StoredSetting row{
-        key, "0", Load::Alone, *buttons.front(), takeInto(value, typeModeFromText), [&value] {
-            return std::to_string(static_cast<int>(value));
-        }};
-    row.show = [buttons, &value] { buttons[static_cast<size_t>(value)]->setSelected(true); };
-    for (size_t i = 0; i < buttons.size(); ++i) {
-        buttons[i]->onClick = [take = row.take, i] { take(std::to_string(i)); };
+const StoredSetting& storedSetting(std::string_view key) {
+    for (const StoredSetting& row : storedSettings()) {
+        if (row.key == key) return row;
     }
-    return row;
+    throw std::out_of_range("no stored setting " + std::string(key));
 }
 
-void loadSettings(const SettingsStore& store, const StoredSettings& rows) {
-    for (const StoredSetting& row : rows) {
+void loadSettings(const SettingsStore& store, Options& options,
+                  const std::function<bool()>& runValuePresent) {
+    bool ended = false;
+    for (const StoredSetting& row : storedSettings()) {
+        if (ended && row.load != Load::Alone) continue;
+        if (row.load == Load::RunValue) {
+            row.take(options, onOff(runValuePresent()));
+            continue;
+        }
         const std::optional<std::string> text =
-            row.load == Load::NotRead ? "" : storedText(store.read(row.key), row.fallback);
-        const bool taken = text && row.take(*text);
-        if (!taken && row.load == Load::EndsLoad) return;
+            storedText(store.read(std::string(row.key)), row.defaultText());
+        const bool taken = text && row.take(options, *text);
+        if (!taken && row.load == Load::EndsLoad) ended = true;
     }
 }
 
-void saveSettings(SettingsStore& store, const StoredSettings& rows, const Control& panel) {
-    for (const StoredSetting& row : rows) {
-        if (row.control.parent() == &panel) store.save(row.key, row.text());
-    }
-}
-
-void showSettings(const StoredSettings& rows, const Control& panel) {
-    for (const StoredSetting& row : rows) {
-        if (row.show && row.control.parent() == &panel) row.show();
+void saveSettings(SettingsStore& store, const Options& options, StoredSetting::Panel panel) {
+    for (const StoredSetting& row : storedSettings()) {
+        if (row.panel == panel) store.save(std::string(row.key), row.text(options));
     }
 }
 

@@ -1,57 +1,60 @@
 #pragma once
-// The table of stored settings: one row per key, with its fallback, its conversions both ways
-// and the control that shows it. Loading, saving and the panels' bindings all go through it.
+// Every stored option, defined once: its key, how it is shown and on which panel, its range and
+// how it loads. Loading, saving, the panels' controls and the README's table follow from it; a
+// new option is one row here, its field in Options and its consumer.
+//
+// "OldBar" is not a row: it is the result poll's memory of the last accepted line, read and
+// written by the poll as codes come, never loaded, shown or saved with the options.
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/Controls.h"
-#include "settings/AutoStart.h"
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
 
 namespace tolvira {
 
 struct StoredSetting {
-    // Alone: a text that is no value leaves the value as it is. EndsLoad: it ends the load,
-    // leaving this key and the later ones as they were. NotRead: the value comes from elsewhere.
-    enum class Load { Alone, EndsLoad, NotRead };
-    const char* key;
-    const char* fallback;
+    // How the value is shown: a check box (stored "1"/"0"), one option button of a group
+    // ("True"/"False"), an edit box for a number or a text, or a choice among captions (the
+    // chosen one's number, "0" first).
+    enum class Kind { Check, Option, Number, Text, Choice };
+    // The panel that shows the value; its "确定" writes it.
+    enum class Panel { Settings, More };
+    // EndsLoad: the first of these keys whose text is no value ends their load, leaving it and
+    // the later ones as they were. Alone: a text that is no value keeps the value as it was.
+    // RunValue: never read; the Run value decides, in its place in the order of EndsLoad keys.
+    enum class Load { EndsLoad, Alone, RunValue };
+
+    std::string_view key;
+    Kind kind;
+    Panel panel;
     Load load;
-    const Control& control;
+    std::string_view caption;
+    std::vector<std::string_view> choices = {};  // Choice: their captions, in number order
+    int high = 0;                                // Number: the largest; the smallest is 0
+    int maxLength = 0;                           // Number and Text: characters one can type
+    std::string_view values = {};                // Text: what it may hold, in words
     // Takes a text as the value; false when it is no value.
-    std::function<bool(std::string_view)> take;
-    std::function<std::string()> text;
-    // Puts the value into its control; empty where the control itself holds the value.
-    std::function<void()> show = {};
+    std::function<bool(Options&, std::string_view)> take = {};
+    std::function<std::string(const Options&)> text = {};
+
+    // The text an absent key stands for.
+    std::string defaultText() const { return text(Options{}); }
 };
 using StoredSettings = std::vector<StoredSetting>;
 
-// Rows whose control holds the value. Taking a text sets the control as the user would, so its
-// consequences follow; a bad text ends the load.
-StoredSetting checkRow(const char* key, const char* fallback, CheckBox& box);
-StoredSetting optionRow(const char* key, const char* fallback, OptionButton& option);
-// The start-at-log-on box: saved with the others, loaded from the Run value.
-StoredSetting autoStartRow(const char* key, CheckBox& Check4, AutoStart& autoStart);
+// In load order, which is also the order each panel shows and writes them.
+const StoredSettings& storedSettings();
+// The row of a key; the key must be in the table.
+const StoredSetting& storedSetting(std::string_view key);
 
-// Rows of an option value, shown by their control when the panel opens and set by it at once
-// (a text that is no value leaves the option as it was); a bad stored text falls back alone.
-StoredSetting numberRow(const char* key, int& value, int high, EditBox& edit);
-StoredSetting textRow(const char* key, std::string& value,
-                      std::optional<std::string> (*convert)(std::string_view), EditBox& edit,
-                      const char* fallback = "");
-StoredSetting switchRow(const char* key, bool& value, CheckBox& box);
-StoredSetting typeModeRow(const char* key, TypeMode& value,
-                          std::initializer_list<OptionButton*> modes);
-
-// In the table's order.
-void loadSettings(const SettingsStore& store, const StoredSettings& rows);
-// The rows shown on this panel. A refused write is not reported: each value is written whole
+// Reads every key into the options; runValuePresent gives the start-at-log-on state.
+void loadSettings(const SettingsStore& store, Options& options,
+                  const std::function<bool()>& runValuePresent);
+// Writes the keys of one panel. A refused write is not reported: each value is written whole
 // or not at all, so the others are still worth writing, and the values apply anyway.
-void saveSettings(SettingsStore& store, const StoredSettings& rows, const Control& panel);
-void showSettings(const StoredSettings& rows, const Control& panel);
+void saveSettings(SettingsStore& store, const Options& options, StoredSetting::Panel panel);
 
 }  // namespace tolvira

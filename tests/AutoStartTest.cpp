@@ -61,9 +61,8 @@ TEST_F(AutoStartTest, EmptyDataOtherTypeOrFailedReadStartUnchecked) {
     for (const RegistryValue& value : values) {
         fake::FakePlatform other;
         other.registry.values[runPath()] = value;
-        MainForm f(other.services);
-        f.autoStart.LoadAutoStart();
-        EXPECT_FALSE(f.Check4.checked()) << static_cast<int>(value.status);
+        const AutoStart autoStart{other.registry, other.services.env, {}};
+        EXPECT_FALSE(autoStart.LoadAutoStart()) << static_cast<int>(value.status);
     }
 }
 

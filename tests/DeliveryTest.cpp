@@ -74,7 +74,7 @@ TEST_F(DeliveryTest, TypingOffClipboardOnCopiesOnlyAndLeavesDelistAlone) {
 
 TEST_F(DeliveryTest, TypingOnWithNoSuffixOptionTypesNothingButRecordsTheAttempt) {
     MainForm& f = running();
-    f.o0.setSelected(false);
+    f.options.completion = Completion::NoneChosen;  // none of o0..o2 chosen
     ASSERT_FALSE(f.o1.selected() || f.o2.selected());
     scan("QR-Code:abc");
     EXPECT_TRUE(fx.keyboard.batches.empty());

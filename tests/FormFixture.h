@@ -61,9 +61,11 @@ class FormTest : public ::testing::Test {
     void setOldBar(const std::string& text) { store("OldBar", text); }
     // The options as the next start would load them.
     Options storedOptions() {
-        MainForm next(fx.services);
-        loadSettings(next.settings, next.stored);
-        return next.options;
+        const AutoStart autoStart{fx.registry, fx.services.env, {}};
+        Options options = unloadedOptions();
+        loadSettings(SettingsStore(fx.registry), options,
+                     [&] { return autoStart.LoadAutoStart(); });
+        return options;
     }
 
     // The Run value that starts the program at log-on.

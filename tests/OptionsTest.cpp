@@ -16,8 +16,8 @@ class OptionsTest : public FormTest {
   protected:
     // Written as the "更多设置" panel's 确定 writes them.
     void save(const Options& o) {
-        form().options = o;
-        saveSettings(form().settings, form().stored, form().Fmore);
+        SettingsStore store(fx.registry);
+        saveSettings(store, o, StoredSetting::Panel::More);
     }
 };
 
@@ -101,7 +101,8 @@ TEST_F(OptionsTest, ValuesOfAnotherTypeOrAFailedReadFallBackAndStartUpGoesOn) {
     EXPECT_EQ(storedOptions().keyDelayMs, 0);
     EXPECT_EQ(storedOptions().rescanSeconds, 5);
     fx.registry.readFails = true;
-    EXPECT_EQ(storedOptions(), Options{});
+    EXPECT_EQ(storedOptions(), unloadedOptions())
+        << "every option at its default, but c1's failed read leaves codes untyped";
 }
 
 TEST_F(OptionsTest, BadOptionKeysNeverEndTheLoadOfThePanelKeys) {
@@ -145,8 +146,7 @@ TEST_F(OptionsTest, CameraAndBeepReachBothLaunchesAsArguments) {
     MainForm& f = started();
     advance(1);
     ASSERT_EQ(fx.children.started.size(), 1u);
-    EXPECT_EQ(fx.children.started[0].args,
-              (Args{"-Sqrcode.binary", "-Stest-inverted", "-q", "2"}))
+    EXPECT_EQ(fx.children.started[0].args, (Args{"-Sqrcode.binary", "-Stest-inverted", "-q", "2"}))
         << "-q before the camera";
 
     f.options.camera = "";

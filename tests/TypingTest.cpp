@@ -506,7 +506,7 @@ TEST_F(TypingTest, TypingOffOrNoSuffixOptionTypesNothingWhateverTheMode) {
     o.typeMode = TypeMode::Paste;
     o.prefix = "p";
     MainForm& f = running(o);
-    f.o0.setSelected(false);
+    f.options.completion = Completion::NoneChosen;  // none of o0..o2 chosen
     fx.clipboard.text = "kept";
     scan("QR-Code:a");
     f.Check1.setValue(0);

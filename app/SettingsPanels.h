@@ -4,7 +4,7 @@
 // arguments: the form re-initialises the engine when "确定" changed them.
 #include <functional>
 
-#include "settings/StoredSettings.h"
+#include "app/OptionControls.h"
 
 namespace tolvira {
 
@@ -17,7 +17,8 @@ struct SettingsPanels {
     Control& Fmore;
     Label& restart;  // the initialise link
     SettingsStore& store;
-    const StoredSettings& rows;
+    const Options& options;
+    const OptionControls& controls;
     std::function<void()> rearmMonitor;  // sets the engine watch going
 
     void OpenSettings();      // bset

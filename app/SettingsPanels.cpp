@@ -1,6 +1,8 @@
-#include "settings/SettingsPanel.h"
+#include "app/SettingsPanels.h"
 
 namespace tolvira {
+
+using Panel = StoredSetting::Panel;
 
 void SettingsPanels::OpenSettings() {
     // From the "更多设置" panel too, whose changes are in force already.
@@ -13,21 +15,21 @@ void SettingsPanels::OpenSettings() {
 
 void SettingsPanels::SaveSettings() {
     Fset.setVisible(false);
-    saveSettings(store, rows, Fset);
+    saveSettings(store, options, Panel::Settings);
 }
 
 void SettingsPanels::OpenMoreSettings() {
-    showSettings(rows, Fmore);
+    // A text left invalid shows the value in force again.
+    showOptions(controls, Panel::More);
     Fmore.move(kPanelLeft, kPanelTop);
     Fmore.setVisible(true);
     Fset.setVisible(false);
 }
 
 void SettingsPanels::SaveMoreSettings() {
-    // A text left invalid shows the value in force when the panel is opened again.
     Fmore.setVisible(false);
     Fset.setVisible(true);
-    saveSettings(store, rows, Fmore);
+    saveSettings(store, options, Panel::More);
 }
 
 }  // namespace tolvira
