@@ -34,7 +34,7 @@ void BM_DeliverQrLine(benchmark::State& state) {
             delivered = 0;
             state.ResumeTiming();
         }
-        form->cameraCode(line);
+        form->router.route(CodeSource::Camera, line);
         ++delivered;
     }
 }

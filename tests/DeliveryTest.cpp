@@ -110,7 +110,7 @@ TEST_F(DeliveryTest, EmptyCodeTextSendsOnlyTheSuffixAndLogsABareLineEnd) {
 
     for (OptionButton* option : {&f.o1, &f.o2}) {
         option->setSelected(true);
-        f.cameraCode(ResultLine::fromText("Code-128:"));
+        f.router.route(CodeSource::Camera, ResultLine::fromText("Code-128:"));
     }
     EXPECT_EQ(typed(), (Texts{"<Enter>", "<Tab>"}));
     EXPECT_EQ(log(), "\r\n\r\n\r\n");
@@ -129,8 +129,7 @@ TEST_F(DeliveryTest, LineWithoutColonIsListedClearsTheClipboardAndCreatesAnEmpty
     EXPECT_EQ(log(), "");
 
     f.o2.setSelected(true);
-    f.cameraCode(
-        ResultLine::fromText("全角\xEF\xBC\x9A冒号"));  // a full-width colon is no colon
+    f.router.route(CodeSource::Camera, ResultLine::fromText("全角\xEF\xBC\x9A冒号"));  // a full-width colon is no colon
     EXPECT_TRUE(fx.keyboard.batches.empty());
     EXPECT_EQ(log(), "");
 }
@@ -212,16 +211,16 @@ TEST_F(DeliveryTest, LockedLogIsWrittenBeforeTheNextRecord) {
     MainForm& f = running();
     fx.files.put(kDataTxt, "");
     fx.files.files[kDataTxt].locked = true;
-    f.cameraCode(ResultLine::fromText("QR-Code:a"));
-    f.cameraCode(ResultLine::fromText("QR-Code:b"));
+    f.router.route(CodeSource::Camera, ResultLine::fromText("QR-Code:a"));
+    f.router.route(CodeSource::Camera, ResultLine::fromText("QR-Code:b"));
     fx.files.files[kDataTxt].locked = false;
-    f.cameraCode(ResultLine::fromText("QR-Code:c"));
+    f.router.route(CodeSource::Camera, ResultLine::fromText("QR-Code:c"));
     EXPECT_EQ(log(), "a\r\nb\r\nc\r\n");
 
     fx.files.files[kDataTxt].locked = true;
-    f.cameraCode(ResultLine::fromText("QR-Code:d"));
+    f.router.route(CodeSource::Camera, ResultLine::fromText("QR-Code:d"));
     fx.files.files[kDataTxt].locked = false;
-    f.cameraCode(ResultLine::fromText("no colon"));
+    f.router.route(CodeSource::Camera, ResultLine::fromText("no colon"));
     EXPECT_EQ(log(), "a\r\nb\r\nc\r\nd\r\n") << "opening the log for a line without code";
 }
 
