@@ -10,13 +10,10 @@
 #include <vector>
 
 #include "platform/Services.h"
+#include "settings/Options.h"
 
 namespace tolvira {
 
-// "重复条码": what happens to a code seen before. Allow is the old behaviour.
-enum class DuplicateRule { Allow, Warn, Reject };
-// How far back it looks: this run only, or everything in history.csv as well.
-enum class DuplicateScope { ThisRun, History };
 
 class SeenCodes {
   public:

@@ -9,15 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "settings/Options.h"
+
 namespace tolvira {
 
 inline constexpr char kGroupSeparator = '\x1D';
-
-enum class Gs1Style {
-    Unchanged,  // as today: GS typed as it is
-    Bracketed,  // "(01)09501101530003(17)261231(10)AB12"
-    Replaced,   // every GS replaced by a chosen text
-};
 
 struct Gs1Output {
     Gs1Style style = Gs1Style::Unchanged;

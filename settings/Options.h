@@ -15,6 +15,18 @@ enum class Suffix { None, Enter, Tab };
 // then no code is typed at all.
 enum class Completion { NoKey = 0, Enter = 1, Tab = 2, NoneChosen = 3 };
 
+// "重复条码": what happens to a code seen before (Allow as without the option), and how far back
+// it looks: this run only, or everything in history.csv as well.
+enum class DuplicateRule { Allow = 0, Warn = 1, Reject = 2 };
+enum class DuplicateScope { ThisRun = 0, History = 1 };
+
+// How a GS1 code's separators (GS, which no key types) are typed.
+enum class Gs1Style {
+    Unchanged = 0,  // GS typed as it is
+    Bracketed = 1,  // "(01)09501101530003(17)261231(10)AB12"
+    Replaced = 2,   // every GS replaced by a chosen text
+};
+
 inline constexpr int kMaxRescanSeconds = 3600;
 inline constexpr int kMaxKeyDelayMs = 1000;
 inline constexpr size_t kMaxAffixCharacters = 64;
@@ -34,6 +46,13 @@ struct Options {
     bool beep = true;
     bool history = true;
     std::string hotkey = kDefaultHotKey;  // the screen-scan key; "": none
+    DuplicateRule duplicates = DuplicateRule::Allow;
+    DuplicateScope duplicateScope = DuplicateScope::ThisRun;
+    std::string kindsOff;         // the kinds not decoded: their ids, comma-separated
+    std::string pattern;          // "": every code is typed
+    std::string patternTemplate;  // "": the code as it is
+    Gs1Style gs1 = Gs1Style::Unchanged;
+    std::string gs1Separator;  // for Gs1Style::Replaced
     bool operator==(const Options&) const = default;
 };
 
