@@ -134,8 +134,9 @@ OptionControls MainForm::bindOptionControls() {
         editControl(storedSetting("camera"), o, tcamera),
         checkControl(storedSetting("beep"), o, Check5),
         checkControl(storedSetting("history"), o, Check6),
-        // A key changed on the panel is held at once.
-        editControl(storedSetting("hotkey"), o, thotkey, [this] { claimHotKey(); })};
+        // Taken on "确定" only: each prefix typed on the way ("Ctrl+A" of "Ctrl+Alt+Q") would
+        // otherwise be held system-wide at once.
+        shownControl(storedSetting("hotkey"), o, thotkey)};
 }
 
 void MainForm::wireEvents() {
@@ -168,7 +169,11 @@ void MainForm::wireEvents() {
         panels.OpenMoreSettings();
     };
     // Options the engine is started with need a new engine.
+    thotkey.onChange = [this] {
+        Label10.setCaption(hotKeyRefusal(thotkey.text()).value_or(kMoreNote));
+    };
     moreok.onClick = [this] {
+        takeHotKey();
         panels.SaveMoreSettings();
         if (engine.cameraArguments(options) != engineArguments_) engineRestart.restart();
     };
@@ -218,6 +223,16 @@ void MainForm::listDrop(const std::vector<std::string>& files) {
 
 void MainForm::hotKeyPressed() {
     screen.start();
+}
+
+void MainForm::takeHotKey() {
+    const std::string typed = thotkey.text();
+    const std::optional<std::string> key = hotKeyFromText(typed);
+    if (!key) list("[屏幕扫码热键" + typed + "无效，已改用" + kDefaultHotKey + "]");
+    options.hotkey = key.value_or(kDefaultHotKey);
+    thotkey.setCaption(options.hotkey);
+    Label10.setCaption(kMoreNote);
+    claimHotKey();
 }
 
 void MainForm::claimHotKey() {

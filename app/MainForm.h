@@ -112,7 +112,8 @@ class MainForm final : public FormEvents {
     EditBox thotkey{"thotkey", {1800, 1740, 1575, 255}, maxLengthOf("hotkey")};
     CheckBox Check5{"Check5", {120, 2010, 3255, 255}, captionOf("beep")};
     CheckBox Check6{"Check6", {120, 2280, 3255, 255}, captionOf("history")};
-    Label Label10{"Label10", {120, 2550, 3255, 255}, "摄像头、提示音改动后，确定即重新初始化"};
+    static constexpr const char* kMoreNote = "摄像头、提示音改动后，确定即重新初始化";
+    Label Label10{"Label10", {120, 2550, 3255, 255}, kMoreNote};
     Control moreok{ControlKind::Button, "moreok", {1080, 2880, 1455, 345}, "确定"};
 
     // The pieces, each built with what it uses; the form wires them to the controls. Each makes
@@ -148,6 +149,8 @@ class MainForm final : public FormEvents {
     void list(const std::string& line) { CodeList.insertTop(line); }
     // Holds the screen-scan key of the options, or none; a key another program holds is listed.
     void claimHotKey();
+    // The key box's text as the key ("确定"); a text that is no key gives the default.
+    void takeHotKey();
     OptionControls bindOptionControls();
     void exitProgram();
     // Records dropped now would be lost: the process is about to end.

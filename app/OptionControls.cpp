@@ -34,6 +34,10 @@ OptionControl editControl(const StoredSetting& row, Options& options, EditBox& e
     return {row, [&row, &options, &edit] { edit.setCaption(row.text(options)); }};
 }
 
+OptionControl shownControl(const StoredSetting& row, const Options& options, EditBox& edit) {
+    return {row, [&row, &options, &edit] { edit.setCaption(row.text(options)); }};
+}
+
 OptionControl choiceControl(const StoredSetting& row, Options& options,
                             std::vector<OptionButton*> buttons) {
     for (size_t i = 0; i < buttons.size(); ++i) {

@@ -37,6 +37,8 @@ OptionControl optionControl(const StoredSetting& row, Options& options, OptionBu
 // An edit box; a text that is no value leaves the option as it was until the next show.
 OptionControl editControl(const StoredSetting& row, Options& options, EditBox& edit,
                           std::function<void()> changed = {});
+// An edit box that only shows the value: the caller takes the text when it is meant.
+OptionControl shownControl(const StoredSetting& row, const Options& options, EditBox& edit);
 // A group of option buttons, one per choice in the row's order.
 OptionControl choiceControl(const StoredSetting& row, Options& options,
                             std::vector<OptionButton*> buttons);

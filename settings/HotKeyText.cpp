@@ -62,9 +62,8 @@ bool isFunctionKey(uint16_t key) {
     return key >= kFirstFunctionKey && key < kFirstFunctionKey + kFunctionKeys;
 }
 
-}  // namespace
-
-std::optional<KeyChord> keyChordFromText(std::string_view text) {
+// The chord the text names, AltGr chords included.
+std::optional<KeyChord> chordFromText(std::string_view text) {
     KeyChord chord;
     const std::vector<std::string_view> all = parts(text);
     for (size_t i = 0; i < all.size(); ++i) {
@@ -87,6 +86,20 @@ std::optional<KeyChord> keyChordFromText(std::string_view text) {
     return chord;
 }
 
+bool isAltGrChord(const KeyChord& chord) {
+    const uint32_t altGr = KeyChord::Ctrl | KeyChord::Alt;
+    return !isFunctionKey(chord.virtualKey) && (chord.modifiers & altGr) == altGr &&
+           !(chord.modifiers & KeyChord::Win);
+}
+
+}  // namespace
+
+std::optional<KeyChord> keyChordFromText(std::string_view text) {
+    const std::optional<KeyChord> chord = chordFromText(text);
+    if (!chord || isAltGrChord(*chord)) return std::nullopt;
+    return chord;
+}
+
 std::string keyChordText(const KeyChord& chord) {
     std::string text;
     for (const auto& [name, bit] : kModifiers) {
@@ -104,6 +117,12 @@ std::optional<std::string> hotKeyFromText(std::string_view text) {
     const std::optional<KeyChord> chord = keyChordFromText(text);
     if (!chord) return std::nullopt;
     return keyChordText(*chord);
+}
+
+std::optional<std::string> hotKeyRefusal(std::string_view text) {
+    if (hotKeyFromText(text)) return std::nullopt;
+    const std::optional<KeyChord> chord = chordFromText(text);
+    return std::string(chord && isAltGrChord(*chord) ? kAltGrKeyNote : kBadKeyNote);
 }
 
 }  // namespace tolvira

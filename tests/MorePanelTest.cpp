@@ -121,7 +121,7 @@ TEST_F(MorePanelTest, OkWritesAllNineKeysAndReturnsToTheSettingsPanel) {
     EXPECT_EQ(stored("camera"), "");
     EXPECT_EQ(stored("beep"), "1");
     EXPECT_EQ(stored("history"), "1");
-    EXPECT_EQ(stored("hotkey"), "Ctrl+Alt+Q");
+    EXPECT_EQ(stored("hotkey"), "Ctrl+Shift+F10");
     EXPECT_EQ(stored("c1"), "<absent>") << "the settings panel's keys wait for its own 确定";
     EXPECT_EQ(storedOptions(), f.options) << "loads back the same at the next start";
 }

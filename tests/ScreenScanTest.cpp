@@ -14,12 +14,13 @@ namespace {
 using Texts = std::vector<std::string>;
 constexpr const char* kHistory = "C:\\Scan\\history.csv";
 constexpr const char* kImageEngine = "zbarimg.exe";
-constexpr KeyChord kCtrlAltQ{KeyChord::Ctrl | KeyChord::Alt, 'Q'};
+constexpr KeyChord kDefaultKey{KeyChord::Ctrl | KeyChord::Shift, 0x79};  // F10
 
 TEST(HotKeyTextTest, TextsAreReadInOneSpellingOrRefused) {
     const std::pair<const char*, std::optional<std::string>> cases[] = {
-        {"Ctrl+Alt+Q", "Ctrl+Alt+Q"},
-        {" alt + CONTROL + q ", "Ctrl+Alt+Q"},
+        {" alt + CONTROL + f5 ", "Ctrl+Alt+F5"},
+        {"Ctrl+Win+Alt+Q", "Ctrl+Alt+Win+Q"},
+        {"Alt+Q", "Alt+Q"},
         {"Shift+Win+7", "Shift+Win+7"},
         {"Ctrl+Shift+F12", "Ctrl+Shift+F12"},
         {"F24", "F24"},
@@ -40,12 +41,19 @@ TEST(HotKeyTextTest, TextsAreReadInOneSpellingOrRefused) {
         {"Ctrl+Alt+屏", std::nullopt},
         {"Ctrl+Alt+Q+W", std::nullopt},
         {"Hyper+Q", std::nullopt},
+        // AltGr, as Windows reports it: a character on many layouts.
+        {"Ctrl+Alt+Q", std::nullopt},
+        {"Ctrl+Alt+Shift+2", std::nullopt},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(hotKeyFromText(text), expected) << '"' << text << '"';
     }
-    EXPECT_EQ(keyChordFromText("Ctrl+Alt+Q"), kCtrlAltQ);
+    EXPECT_EQ(keyChordFromText(kDefaultHotKey), kDefaultKey);
     EXPECT_EQ(keyChordFromText("Win+F5"), (KeyChord{KeyChord::Win, 0x74}));
+    EXPECT_EQ(hotKeyRefusal("Ctrl+Alt+Q"), kAltGrKeyNote);
+    EXPECT_EQ(hotKeyRefusal("Ctrl+Alt+"), kBadKeyNote);
+    EXPECT_EQ(hotKeyRefusal("Ctrl+Shift+Q"), std::nullopt);
+    EXPECT_EQ(hotKeyRefusal(""), std::nullopt);
 }
 
 class ScreenScanTest : public FormTest {
@@ -85,9 +93,10 @@ class ScreenScanTest : public FormTest {
 
 TEST_F(ScreenScanTest, StoredKeyIsClaimedAtStartUp) {
     const std::pair<std::optional<std::string>, std::optional<KeyChord>> cases[] = {
-        {std::nullopt, kCtrlAltQ},  // never stored: the default
+        {std::nullopt, kDefaultKey},  // never stored: the default
         {"Ctrl+Shift+F9", KeyChord{KeyChord::Ctrl | KeyChord::Shift, 0x78}},
-        {"Ctrl+", kCtrlAltQ},  // bad: the default alone
+        {"Ctrl+", kDefaultKey},       // bad: the default alone
+        {"Ctrl+Alt+Q", kDefaultKey},  // the old default, AltGr+Q
         {"", std::nullopt},    // off: nothing registered
     };
     for (const auto& [stored, held] : cases) {
@@ -103,25 +112,48 @@ TEST_F(ScreenScanTest, StoredKeyIsClaimedAtStartUp) {
 }
 
 TEST_F(ScreenScanTest, KeyHeldByAnotherProgramIsListedOnceAndTheLabelStillScans) {
-    fx.hotKey.taken.push_back(kCtrlAltQ);
+    fx.hotKey.taken.push_back(kDefaultKey);
     MainForm& f = started();
-    EXPECT_EQ(f.CodeList.items(), Texts{"[屏幕扫码热键Ctrl+Alt+Q已被其他程序占用]"});
+    EXPECT_EQ(f.CodeList.items(), Texts{"[屏幕扫码热键Ctrl+Shift+F10已被其他程序占用]"});
     f.bscreen.click();
     engineFinishes("QR-Code:x\r\n");
     advance(kScreenWaitMs);
     EXPECT_EQ(f.CodeList.item(0), "QR-Code:x");
 }
 
-TEST_F(ScreenScanTest, KeyChangedOnThePanelIsHeldAtOnce) {
+// Typing "Ctrl+Alt+W" passes through "Ctrl+A", which must never be held on the way.
+TEST_F(ScreenScanTest, KeyTypedOnThePanelIsHeldOnlyOnConfirm) {
     MainForm& f = started();
-    f.thotkey.typed("Ctrl+Alt+");
-    EXPECT_EQ(fx.hotKey.held, kCtrlAltQ) << "an unfinished text keeps the key";
-    f.thotkey.typed("Ctrl+Alt+W");
-    EXPECT_EQ(fx.hotKey.held, (KeyChord{KeyChord::Ctrl | KeyChord::Alt, 'W'}));
-    f.thotkey.typed("");
-    EXPECT_EQ(fx.hotKey.held, std::nullopt);
+    f.more.click();
+    for (const char* typed : {"Ctrl+", "Ctrl+A", "Ctrl+Al", "Ctrl+Alt+W", "Ctrl+Shift+F2"}) {
+        f.thotkey.typed(typed);
+        EXPECT_EQ(fx.hotKey.held, kDefaultKey) << typed;
+    }
     f.moreok.click();
+    EXPECT_EQ(fx.hotKey.held, (KeyChord{KeyChord::Ctrl | KeyChord::Shift, 0x71}));
+    EXPECT_EQ(fx.registry.get(Hive::CurrentUser, kSettingsKey, "hotkey").text, "Ctrl+Shift+F2");
+
+    f.more.click();
+    f.thotkey.typed("");
+    f.moreok.click();
+    EXPECT_EQ(fx.hotKey.held, std::nullopt);
     EXPECT_EQ(fx.registry.get(Hive::CurrentUser, kSettingsKey, "hotkey").text, "");
+}
+
+TEST_F(ScreenScanTest, AnAltGrOrBadKeyIsNotedOnThePanelAndConfirmedAsTheDefault) {
+    MainForm& f = started();
+    f.more.click();
+    const std::string note = f.Label10.caption();
+    f.thotkey.typed("Ctrl+Alt+Q");
+    EXPECT_EQ(f.Label10.caption(), kAltGrKeyNote);
+    f.thotkey.typed("Ctrl+Alt+Q+");
+    EXPECT_EQ(f.Label10.caption(), kBadKeyNote);
+    f.moreok.click();
+    EXPECT_EQ(fx.hotKey.held, kDefaultKey);
+    EXPECT_EQ(f.thotkey.text(), kDefaultHotKey);
+    EXPECT_EQ(f.Label10.caption(), note);
+    EXPECT_EQ(f.CodeList.item(0), "[屏幕扫码热键Ctrl+Alt+Q+无效，已改用Ctrl+Shift+F10]");
+    EXPECT_EQ(fx.registry.get(Hive::CurrentUser, kSettingsKey, "hotkey").text, kDefaultHotKey);
 }
 
 TEST_F(ScreenScanTest, CaptureLeavesOutTheWindowAndTheVideoWindowAndTheEngineReadsIt) {

@@ -36,7 +36,7 @@ expect_eq "prefix shown" "$(probe text tprefix)" '前'
 expect_eq "typing by layout keys chosen" "$(probe check-state m1)" 1
 expect_eq "beep shown off" "$(probe check-state Check5)" 0
 expect_eq "history shown on" "$(probe check-state Check6)" 1
-expect_eq "the screen-scan key shown" "$(probe text thotkey)" 'Ctrl+Alt+Q'
+expect_eq "the screen-scan key shown" "$(probe text thotkey)" 'Ctrl+Shift+F10'
 
 take_shot more
 check more "the panel's colour around its controls" fill 8 32 242 251 41,41,41 0.45
@@ -79,7 +79,7 @@ expect_eq "suffix" "$(reg_get "$SETTINGS_KEY" suffix)" '-后'
 expect_eq "camera" "$(reg_get "$SETTINGS_KEY" camera)" ''
 expect_eq "beep" "$(reg_get "$SETTINGS_KEY" beep)" 0
 expect_eq "history" "$(reg_get "$SETTINGS_KEY" history)" 1
-expect_eq "hotkey" "$(reg_get "$SETTINGS_KEY" hotkey)" 'Ctrl+Alt+Q'
+expect_eq "hotkey" "$(reg_get "$SETTINGS_KEY" hotkey)" 'Ctrl+Shift+F10'
 
 log "a scan while an edit box of the panel has the focus is not typed into it"
 probe click more

@@ -64,14 +64,14 @@ no_picture_left() {
     [[ -z "$(find "$PROG_DIR" -iname '*.bmp')" ]] || fail "a picture in the program folder"
     log "ok: no capture left behind"
 }
-press_key() { xdotool key ctrl+alt+q; }
+press_key() { xdotool key ctrl+shift+F10; }
 
 log "start: the key is held"
 start_tolvira
 probe wait-item CodeList 0 '[正在加载图像识别模块]' || fail "no launch status in CodeList"
 settle_window_place
-probe key-free 3 0x51 && fail "Ctrl+Alt+Q is not held by Tolvira"
-log "ok: Ctrl+Alt+Q is held"
+probe key-free 6 0x79 && fail "Ctrl+Shift+F10 is not held by Tolvira"
+log "ok: Ctrl+Shift+F10 is held"
 
 log "the screen: a QR code under Tolvira's window, a Code 128 elsewhere"
 x_window_origin
@@ -98,7 +98,7 @@ log "the key, with the window hidden in the tray"
 probe close Tolvira
 probe wait-window-state Tolvira hidden || fail "the window did not hide"
 probe activate "$SCREEN_TITLE" 10000 || fail "the picture window did not get the focus"
-scans_both "Ctrl+Alt+Q" press_key
+scans_both "Ctrl+Shift+F10" press_key
 probe window-visible Tolvira && fail "the scan showed the hidden window"
 
 log "an empty screen: the not-found line"
@@ -117,18 +117,18 @@ probe wait-no-window Tolvira 10000 || fail "Tolvira did not end"
 reg_set "$SETTINGS_KEY" hotkey ''
 start_tolvira
 probe wait-item CodeList 0 '[正在加载图像识别模块]' || fail "no launch status in CodeList"
-probe key-free 3 0x51 || fail "Ctrl+Alt+Q is held with the key stored as empty"
-log "ok: Ctrl+Alt+Q is free"
+probe key-free 6 0x79 || fail "Ctrl+Shift+F10 is held with the key stored as empty"
+log "ok: Ctrl+Shift+F10 is free"
 
 log "a key another program holds: said once, the label still works"
 probe click bend
 probe wait-no-window Tolvira 10000 || fail "Tolvira did not end"
-reg_set "$SETTINGS_KEY" hotkey 'ctrl + alt + q'
-"$WINE" "$TOLVIRA_PROBE" hold-key 3 0x51 >"$E2E_TMP/holder.out" 2>&1 &
+reg_set "$SETTINGS_KEY" hotkey 'ctrl + shift + f12'
+"$WINE" "$TOLVIRA_PROBE" hold-key 6 0x7B >"$E2E_TMP/holder.out" 2>&1 &
 E2E_PIDS+=($!)
 wait_for 10 "the other program to hold the key" grep -q held "$E2E_TMP/holder.out"
 start_tolvira
-taken='[屏幕扫码热键Ctrl+Alt+Q已被其他程序占用]'
+taken='[屏幕扫码热键Ctrl+Shift+F12已被其他程序占用]'
 is_listed() { probe items CodeList | grep -qxF -- "$1"; }
 wait_for 10 "\"$taken\" to be listed" is_listed "$taken"
 expect_eq "lines saying so" "$(probe items CodeList | grep -cxF "$taken")" 1
