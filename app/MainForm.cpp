@@ -50,7 +50,7 @@ MainForm::MainForm(Services& services)
                  poll.engineLaunched();
                  engineExit.launched();
              }),
-      imageRun(services, engine),
+      imageRun(services, engine, options),
       pictures(services, imageRun,
                [this](const ResultLine& line) { router.route(CodeSource::Picture, line); }),
       engineRestart(services, engine, engineReports, monitor, launch),

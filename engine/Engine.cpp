@@ -8,9 +8,9 @@ ChildSpec cameraRun(const Engine& engine, const std::string& folder, const Optio
 }
 
 ChildSpec imageRun(const Engine& engine, Files& files, const std::string& folder,
-                   const std::string& picture) {
+                   const std::string& picture, const Options& options) {
     const std::string local = inFolder(folder, engine.imageProgram());
-    return {files.exists(local) ? local : engine.imageProgram(), engine.imageArguments(picture),
+    return {files.exists(local) ? local : engine.imageProgram(), engine.imageArguments(picture, options),
             inFolder(folder, engine.imageResults())};
 }
 

@@ -26,7 +26,9 @@ class Engine {
     virtual std::string imageResults() const = 0;
     // The camera run's arguments for these options: a change needs a new run.
     virtual std::vector<std::string> cameraArguments(const Options& options) const = 0;
-    virtual std::vector<std::string> imageArguments(const std::string& picture) const = 0;
+    // A run on one picture; the picture is the last argument.
+    virtual std::vector<std::string> imageArguments(const std::string& picture,
+                                                    const Options& options) const = 0;
     // One short list line from what the camera run wrote to its errors before it went away.
     virtual std::string exitNotice(std::string_view errorOutput) const = 0;
 };
@@ -43,6 +45,6 @@ ChildSpec cameraRun(const Engine& engine, const std::string& folder, const Optio
 // A run on one picture, with its output in the image result file. Worker only: it looks for the
 // program folder's engine, else the bare name is searched for.
 ChildSpec imageRun(const Engine& engine, Files& files, const std::string& folder,
-                   const std::string& picture);
+                   const std::string& picture, const Options& options);
 
 }  // namespace tolvira

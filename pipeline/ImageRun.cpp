@@ -6,13 +6,14 @@
 
 namespace tolvira {
 
-void ImageRun::start(const std::string& picture, bool plainName) {
+void ImageRun::start(const Request& request) {
+    const std::string& picture = request.picture;
     end();
     removeCopies();
     const std::string folder = sys_.env.programFolder;
     sys_.files.removeEverywhere(folder, engine_.imageResults());
-    ChildSpec run = imageRun(engine_, sys_.files, folder, picture);
-    if (plainName) {
+    ChildSpec run = imageRun(engine_, sys_.files, folder, picture, request.options);
+    if (request.plainName) {
         if (const std::optional<PlainCopy> copy = sys_.files.plainCopy(picture)) {
             run.args.back() = copy->name;
             run.workingFolder = copy->folder;

@@ -12,16 +12,26 @@ namespace tolvira {
 
 class ImageRun {
   public:
-    ImageRun(Services& sys, const Engine& engine) : sys_(sys), engine_(engine) {}
+    ImageRun(Services& sys, const Engine& engine, const Options& options)
+        : sys_(sys), engine_(engine), options_(options) {}
     ImageRun(const ImageRun&) = delete;
     ImageRun& operator=(const ImageRun&) = delete;
 
-    // Window thread: whether the engine could not read the picture's name from its command line
-    // (it reads it in the ANSI code page), so it is to get a plain-named copy.
-    bool needsPlainName(const std::string& picture) { return !sys_.codec.fitsAnsi(picture); }
+    // A run as the window thread asks for it: the options as they are now, and whether the
+    // engine could not read the picture's name from its command line (it reads it in the ANSI
+    // code page), so it is to get a plain-named copy.
+    struct Request {
+        std::string picture;
+        bool plainName;
+        Options options;
+    };
+    // Window thread.
+    Request request(const std::string& picture) const {
+        return {picture, !sys_.codec.fitsAnsi(picture), options_};
+    }
     // Worker: ends a run still reading (only this picture's result is to be taken), deletes the
     // old result and starts the engine on the picture, or on a plain-named copy of it.
-    void start(const std::string& picture, bool plainName);
+    void start(const Request& request);
     // Worker: ends the engine, which may still hold the picture open.
     void end() { sys_.processes.endAll(engine_.imageProgram()); }
     // Worker: deletes the plain-named copies; the run that read them has ended.
@@ -39,6 +49,7 @@ class ImageRun {
 
     Services& sys_;
     const Engine& engine_;
+    const Options& options_;  // window thread only
     std::vector<PlainCopy> copies_;  // worker only; its jobs run one at a time
 };
 

@@ -14,12 +14,11 @@ PictureReader::PictureReader(Services& sys, ImageRun& run,
 void PictureReader::drop(const std::vector<std::string>& files) {
     // Dragged text starts nothing and arms nothing, so an old result is never taken twice.
     if (files.empty()) return;
-    const std::string picture = files.front();
-    const bool plainName = run_.needsPlainName(picture);
+    const ImageRun::Request request = run_.request(files.front());
     // Until this drop's engine has started, the result file may still hold an earlier result.
     ++pendingDrops_;
-    sys_.worker.run([this, picture, plainName] {
-        run_.start(picture, plainName);
+    sys_.worker.run([this, request] {
+        run_.start(request);
         return [this] {
             if (--pendingDrops_ == 0) ReadP_->setEnabled(true);
         };

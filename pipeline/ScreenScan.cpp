@@ -47,9 +47,8 @@ void ScreenScan::captured(int run, const std::optional<std::string>& picture) {
         return;
     }
     picture_ = picture;
-    const bool plainName = run_.needsPlainName(*picture);
-    sys_.worker.run([this, picture = *picture, plainName, run] {
-        run_.start(picture, plainName);
+    sys_.worker.run([this, request = run_.request(*picture), run] {
+        run_.start(request);
         return [this, run] {
             if (run == runs_) ReadS_->setEnabled(true);
         };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/zbar/ZbarEngine.h"
+#include "pipeline/ScreenScan.h"
 #include "tests/FormFixture.h"
 
 namespace tolvira::test {
@@ -156,6 +157,34 @@ TEST_F(OptionsTest, CameraAndBeepReachBothLaunchesAsArguments) {
     ASSERT_EQ(fx.children.started.size(), 2u);
     EXPECT_EQ(fx.children.started[1].args, (Args{"-Sqrcode.binary", "-Stest-inverted"}))
         << "the restart takes the current choice";
+}
+
+// A kind switched off is not decoded on any road: the camera, a dropped picture, the screen.
+TEST_F(OptionsTest, KindsSwitchedOffReachEveryRoadAsArguments) {
+    store("camera", "1");
+    MainForm& f = started();
+    advance(1);
+    f.options.kindsOff = "qr, datamatrix,unknown";
+    f.restart.click();
+    advance(1000);
+    f.listDrop({"C:\\p.png"});
+    std::erase_if(fx.processes.processes, [](auto& p) { return p.exeName == "zbarimg.exe"; });
+    advance(2000);
+    f.bscreen.click();
+    advance(kScreenWaitMs * 2);
+    const Args off{"-Sqrcode.disable", "-Sdatamatrix.disable"};
+    std::vector<Args> switched;
+    for (const ChildSpec& child : fx.children.started) {
+        Args found;
+        for (const std::string& a : child.args) {
+            if (a.ends_with(".disable")) found.push_back(a);
+        }
+        switched.push_back(found);
+    }
+    ASSERT_EQ(fx.children.started.size(), 4u) << "the first launch, the restart, the picture, the screen";
+    EXPECT_EQ(switched, (std::vector<Args>{{}, off, off, off}));
+    EXPECT_EQ(fx.children.started[1].args.back(), "1") << "the camera stays last";
+    EXPECT_EQ(fx.children.started[2].args.back(), "C:\\p.png") << "the picture stays last";
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "engine/zbar/ZbarKinds.h"
+
 namespace tolvira {
 
 namespace {
@@ -38,6 +40,13 @@ std::string shortened(std::string_view line) {
     return std::string(line.substr(0, cut)) + "...";
 }
 
+// A kind switched off is not decoded at all, on every road.
+void addKindSwitches(std::vector<std::string>& args, const Options& options) {
+    for (std::string& s : zbarDisableSwitches(offKindsFromText(options.kindsOff))) {
+        args.push_back(std::move(s));
+    }
+}
+
 }  // namespace
 
 std::string engineExitNotice(std::string_view errorOutput) {
@@ -52,12 +61,17 @@ std::string engineExitNotice(std::string_view errorOutput) {
 std::vector<std::string> ZbarEngine::cameraArguments(const Options& options) const {
     std::vector<std::string> args{kQrBytesUnchanged, kTryInverted};
     if (!options.beep) args.push_back("-q");
+    addKindSwitches(args, options);
     if (!options.camera.empty()) args.push_back(options.camera);
     return args;
 }
 
-std::vector<std::string> ZbarEngine::imageArguments(const std::string& picture) const {
-    return {"-D", "-q", kQrBytesUnchanged, kTryInverted, picture};
+std::vector<std::string> ZbarEngine::imageArguments(const std::string& picture,
+                                                    const Options& options) const {
+    std::vector<std::string> args{"-D", "-q", kQrBytesUnchanged, kTryInverted};
+    addKindSwitches(args, options);
+    args.push_back(picture);
+    return args;
 }
 
 }  // namespace tolvira

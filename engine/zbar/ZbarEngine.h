@@ -29,7 +29,8 @@ class ZbarEngine final : public Engine {
     // The two switches above, -q when it is not to beep, then the camera's number.
     std::vector<std::string> cameraArguments(const Options& options) const override;
     // No window (-D), no beep, the two switches, the picture.
-    std::vector<std::string> imageArguments(const std::string& picture) const override;
+    std::vector<std::string> imageArguments(const std::string& picture,
+                                            const Options& options) const override;
     std::string exitNotice(std::string_view errorOutput) const override {
         return engineExitNotice(errorOutput);
     }
