@@ -63,8 +63,16 @@ MainForm::MainForm(Services& services)
                   [this](WindowId w) {
                       return isEngineWindow(sys.windows, sys.processes, engine, w);
                   }}),
-      router(options, {typing, log, history, services.clock, [this](auto& line) { list(line); },
-                       [this](auto& t) { note(t); }}),
+      duplicates(services.worker, services.files, programFile("history.csv"), options,
+                 [this](auto& line) { list(line); }),
+      router(options, {.typing = typing,
+                       .log = log,
+                       .history = history,
+                       .clock = services.clock,
+                       .duplicates = duplicates,
+                       .list = [this](auto& line) { list(line); },
+                       .note = [this](auto& t) { note(t); },
+                       .warn = [this] { sys.dialogs.warn(); }}),
       screen(services, engine, imageRun,
              {.read =
                   [this](const std::vector<ResultLine>& lines) {
@@ -201,6 +209,7 @@ void MainForm::load() {
     showOptions(optionControls, StoredSetting::Panel::More);
     claimHotKey();
     history.takeKept();
+    duplicates.loadHistoryIfAsked();
     sys.window.setSize(kWindowWidth, kWindowHeight);
     sys.window.setColourKey(kColourKey);
     wt.setCaption(titleText());

@@ -130,6 +130,7 @@ class MainForm final : public FormEvents {
     PictureReader pictures;
     EngineRestart engineRestart;
     TypingQueue typing;
+    DuplicateCheck duplicates;
     CodeRouter router;
     ScreenScan screen;
     AutoStart autoStart;

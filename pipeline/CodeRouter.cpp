@@ -1,5 +1,7 @@
 #include "pipeline/CodeRouter.h"
 
+#include "pipeline/Gs1.h"
+
 namespace tolvira {
 
 namespace {
@@ -23,26 +25,73 @@ Route routeOf(CodeSource source) {
 void CodeRouter::route(CodeSource source, const std::vector<ResultLine>& lines) {
     if (lines.empty()) return;
     const Route route = routeOf(source);
+    std::vector<Decision> decisions;
+    for (const ResultLine& line : lines) decisions.push_back(decide(line));
     // Typed in turn, after the codes still waiting; listing and logging don't wait.
     if (route.type && options_.typeCode) {
-        for (const ResultLine& line : lines) type(codeTextOf(line.text));
+        for (const Decision& d : decisions) {
+            if (d.delivered) type(d.typed);
+        }
     }
     // A line without a colon leaves the clipboard cleared. The queue makes the copy, so that it
     // never comes between a paste and the target's reading of it.
-    if (route.copy && options_.copyCode) {
-        const auto code = codeTextOf(lines.front().text);
-        sinks_.typing.copy(code ? std::optional<std::string>(*code) : std::nullopt);
+    if (route.copy && options_.copyCode && decisions.front().delivered) {
+        sinks_.typing.copy(decisions.front().typed);
     }
     // The list reads in the engine's order, the first line on top.
     if (route.list) {
-        for (auto line = lines.rbegin(); line != lines.rend(); ++line) sinks_.list(line->text);
+        for (auto d = decisions.rbegin(); d != decisions.rend(); ++d) sinks_.list(d->listed);
     }
-    for (const ResultLine& line : lines) {
-        if (route.log) sinks_.log.record(line);
-        if (route.history && options_.history) {
-            sinks_.history.record(sinks_.clock.localTime(), source, line);
+    const LocalTime now = sinks_.clock.localTime();
+    bool caught = false;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        caught = caught || decisions[i].duplicate;
+        if (!decisions[i].recorded) continue;
+        if (route.log) sinks_.log.record(lines[i]);
+        if (route.history && options_.history) sinks_.history.record(now, source, lines[i]);
+        if (const auto code = codeTextOf(lines[i].text)) sinks_.duplicates.add(*code, now);
+    }
+    if (caught) sinks_.warn();
+}
+
+CodeRouter::Decision CodeRouter::decide(const ResultLine& line) {
+    Decision d;
+    d.listed = line.text;
+    const std::optional<std::string_view> code = codeTextOf(line.text);
+    if (!code) return d;
+    if (const std::optional<LocalTime> first = sinks_.duplicates.firstSeen(*code)) {
+        d.listed = duplicateListText(*code, *first);
+        d.duplicate = true;
+        if (options_.duplicates == DuplicateRule::Reject) {
+            d.delivered = d.recorded = false;
+            return d;
         }
     }
+    std::string text = gs1Typed(*code, false, {options_.gs1, options_.gs1Separator});
+    if (const CodePattern::Compiled* compiled = pattern()) {
+        // A pattern that does not compile lets nothing through: never more than the user asked.
+        std::optional<std::string> picked;
+        if (compiled->pattern) picked = compiled->pattern->apply(text);
+        if (!picked) {
+            if (!d.duplicate) d.listed = unmatchedListText(*code);
+            d.delivered = false;
+            return d;
+        }
+        text = std::move(*picked);
+    }
+    d.typed = std::move(text);
+    return d;
+}
+
+const CodePattern::Compiled* CodeRouter::pattern() {
+    if (options_.pattern.empty()) return nullptr;
+    if (!pattern_ || patternText_ != options_.pattern ||
+        templateText_ != options_.patternTemplate) {
+        pattern_ = CodePattern::compile(options_.pattern, options_.patternTemplate);
+        patternText_ = options_.pattern;
+        templateText_ = options_.patternTemplate;
+    }
+    return &*pattern_;
 }
 
 bool CodeRouter::flush() {

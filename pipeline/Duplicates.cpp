@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace tolvira {
 
@@ -275,6 +276,30 @@ std::string duplicateListText(std::string_view code, const LocalTime& t) {
     std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
                   t.minute);
     return "[重复] " + std::string(code) + " 首次 " + when;
+}
+
+std::optional<LocalTime> DuplicateCheck::firstSeen(std::string_view code) {
+    if (options_.duplicates == DuplicateRule::Allow) return std::nullopt;
+    loadHistoryIfAsked();
+    return seen_.check(code);
+}
+
+void DuplicateCheck::loadHistoryIfAsked() {
+    if (historyAsked_ || options_.duplicates == DuplicateRule::Allow ||
+        options_.duplicateScope != DuplicateScope::History) {
+        return;
+    }
+    historyAsked_ = true;
+    worker_.run([this]() -> Worker::Done {
+        auto history = std::make_shared<std::optional<SeenCodes>>(readSeenCodes(files_, historyPath_));
+        return [this, history] {
+            if (*history) {
+                seen_.takeHistory(std::move(**history));
+            } else {
+                list_(kHistoryUnreadLine);  // a later run tries again
+            }
+        };
+    });
 }
 
 }  // namespace tolvira

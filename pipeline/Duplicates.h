@@ -4,6 +4,7 @@
 // from the codes accepted during this run. Reading history.csv is slow, so the parse is a pure
 // function a Worker job can run; the codes accepted meanwhile are merged in when it is done.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -62,6 +63,39 @@ SeenCodes seenCodesFromHistory(std::string_view csv);
 // For a Worker job: history.csv read and parsed. A missing file gives an empty index; nothing
 // when the file is there but can't be read.
 std::optional<SeenCodes> readSeenCodes(Files& files, const std::string& path);
+
+// The codes seen, for the router: this run's codes always (so the option can be switched on
+// mid-run), history.csv's once the option looks that far back, read off the window's thread.
+// Until that read is done, codes are checked against this run's codes only.
+inline constexpr const char* kHistoryUnreadLine = "[无法读取history.csv，只查本次运行的重复条码]";
+
+class DuplicateCheck {
+  public:
+    DuplicateCheck(Worker& worker, Files& files, std::string historyPath, const Options& options,
+                   std::function<void(const std::string&)> list)
+        : worker_(worker),
+          files_(files),
+          historyPath_(std::move(historyPath)),
+          options_(options),
+          list_(std::move(list)) {}
+    DuplicateCheck(const DuplicateCheck&) = delete;
+    DuplicateCheck& operator=(const DuplicateCheck&) = delete;
+
+    // When the code was first seen, if the option catches it.
+    std::optional<LocalTime> firstSeen(std::string_view code);
+    void add(std::string_view code, const LocalTime& time) { seen_.add(code, time); }
+    // Starts reading history.csv if the option now looks that far back; once a run.
+    void loadHistoryIfAsked();
+
+  private:
+    Worker& worker_;
+    Files& files_;
+    const std::string historyPath_;
+    const Options& options_;
+    std::function<void(const std::string&)> list_;
+    SeenCodes seen_;
+    bool historyAsked_ = false;
+};
 
 // The list line for a caught duplicate: "[重复] CODE 首次 2026-12-09 10:31".
 std::string duplicateListText(std::string_view code, const LocalTime& firstSeen);

@@ -317,6 +317,8 @@ class Dialogs {
     virtual ~Dialogs() = default;
     // Modal, OK only, no icon, caption "Tolvira".
     virtual void message(const std::string& text) = 0;
+    // The system's warning sound, unlike the engine's read beep.
+    virtual void warn() = 0;
 };
 
 class Lifecycle {

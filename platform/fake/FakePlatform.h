@@ -238,7 +238,9 @@ class FakeDialogs : public Dialogs {
   public:
     explicit FakeDialogs(FakeFormWindow& window) : window_(window) {}
     void message(const std::string& text) override;
+    void warn() override { ++warnings; }
     std::vector<std::string> shown;
+    int warnings = 0;
     std::vector<bool> topmostWhileShown;
 
   private:

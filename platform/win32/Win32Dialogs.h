@@ -13,6 +13,7 @@ class Win32Dialogs final : public Dialogs {
   public:
     Win32Dialogs(HWND owner, std::string caption) : owner_(owner), caption_(std::move(caption)) {}
     void message(const std::string& text) override;
+    void warn() override { MessageBeep(MB_ICONWARNING); }
 
   private:
     HWND owner_;
