@@ -59,7 +59,7 @@ OptionControl kindsControl(const StoredSetting& row, Options& options,
             row.take(options, offKindsText(off));
         };
     }
-    // Quietly: a box's click reads all the boxes, some of which would not be shown yet.
+    // Quietly: showing the value is not the user's change.
     return {row, [&row, &options, boxes] {
                 const CodeKindSet off = offKindsFromText(row.text(options));
                 for (size_t i = 0; i < boxes.size(); ++i) {

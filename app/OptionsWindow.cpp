@@ -194,7 +194,6 @@ void OptionsWindow::explainRefusals() {
     for (const Line& line : lines_) {
         if (!line.row.refusal) continue;
         const auto& edit = static_cast<const EditBox&>(*line.controls.front());
-        if (edit.text() == line.row.text(parts_.options)) continue;
         why = line.row.refusal(parts_.options, edit.text());
         if (!why.empty()) break;
     }
