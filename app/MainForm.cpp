@@ -82,7 +82,9 @@ MainForm::MainForm(Services& services)
              [this] { return pictures.busy(); }),
       autoStart{services.registry, services.env, [this](auto& text) { showMessage(text); }},
       optionControls(bindOptionControls()),
-      panels{Fset, Fmore, restart, settings, options, optionControls, [this] { monitor.rearm(); }} {
+      panels{Fset, Fmore, restart, settings, options, optionControls, [this] { monitor.rearm(); }},
+      optionsWindow({settings, options, services.cameras, engine,
+                     [this] { engineRestart.restart(); }}) {
     layOut();
     wireEvents();
 }
@@ -92,7 +94,7 @@ void MainForm::layOut() {
                  &bset, &bhelp,  &bend,     &fhelp,  &Fset, &Fmore};
     addAll(fhelp, {&Image1, &Label3, &help, &hs});
     addAll(Fset, {&TCCam, &restart, &Check1, &Check2, &Check3, &Check4, &Shape1, &Label2, &o0, &o1,
-                  &o2, &setok, &more});
+                  &o2, &setok, &more, &bopts});
     addAll(Fmore, {&Label4,  &trescan, &Label5,  &tkeydelay, &Label6,  &m0,     &m1,
                    &m2,      &Label7,  &tprefix, &Label8,    &tsuffix, &Label9, &tcamera,
                    &Label11, &thotkey, &Check5,  &Check6,    &Label10, &moreok});
@@ -115,7 +117,7 @@ void MainForm::layOut() {
     hs.style = {.text = rgb(255, 128, 0), .back = rgb(64, 64, 64), .centred = true};
     // The second panel looks like the first.
     setStyle({&Fset, &Fmore}, {.text = light, .back = panel});
-    setStyle({&restart, &more}, {.text = light, .handCursor = true});
+    setStyle({&restart, &more, &bopts}, {.text = light, .handCursor = true});
     setStyle({&TCCam, &trescan, &tkeydelay, &tprefix, &tsuffix, &tcamera, &thotkey},
              {.text = light, .back = rgb(64, 64, 64)});
     setStyle({&Check1, &Check2, &Check3, &Check4, &o0, &o1, &o2, &m0, &m1, &m2, &Check5, &Check6},
@@ -139,7 +141,8 @@ OptionControls MainForm::bindOptionControls() {
         choiceControl(storedSetting("typemode"), o, {&m0, &m1, &m2}),
         editControl(storedSetting("prefix"), o, tprefix),
         editControl(storedSetting("suffix"), o, tsuffix),
-        editControl(storedSetting("camera"), o, tcamera),
+        // A number typed chooses the camera by number again, not by name.
+        editControl(storedSetting("camera"), o, tcamera, [this] { options.cameraName.clear(); }),
         checkControl(storedSetting("beep"), o, Check5),
         checkControl(storedSetting("history"), o, Check6),
         // Taken on "确定" only: each prefix typed on the way ("Ctrl+A" of "Ctrl+Alt+Q") would
@@ -171,6 +174,7 @@ void MainForm::wireEvents() {
     help.onClick = [this] { showMessage(kTips); };
 
     restart.onClick = [this] { engineRestart.restart(); };
+    bopts.onClick = [this] { optionsWindow.open(); };
     setok.onClick = [this] { panels.SaveSettings(); };
     more.onClick = [this] {
         engineArguments_ = engine.cameraArguments(options);
@@ -183,6 +187,7 @@ void MainForm::wireEvents() {
     moreok.onClick = [this] {
         takeHotKey();
         panels.SaveMoreSettings();
+        saveSetting(settings, options, "cameraname");
         if (engine.cameraArguments(options) != engineArguments_) engineRestart.restart();
     };
 }
@@ -204,6 +209,7 @@ void MainForm::load() {
     const bool hidden = sys.env.arguments == "RUN";
     if (hidden) sys.window.hide();
     loadSettings(settings, options, [this] { return autoStart.LoadAutoStart(); });
+    if (const auto fallback = findNamedCamera(options, sys.cameras)) list(*fallback);
     // Set as the user would set them, so that what a change sets going follows.
     showOptions(optionControls, StoredSetting::Panel::Settings);
     showOptions(optionControls, StoredSetting::Panel::More);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/OptionsWindow.h"
 #include "app/SettingsPanels.h"
 #include "engine/EngineRestart.h"
 #include "engine/zbar/ZbarEngine.h"
@@ -91,6 +92,7 @@ class MainForm final : public FormEvents {
     OptionButton o2{"o2", {2520, 2160, 825, 255}, captionOf("o2")};
     Control setok{ControlKind::Button, "setok", {1080, 2760, 1455, 375}, "确定"};
     Label more{"more", {2640, 2820, 735, 255}, "更多设置"};
+    Label bopts{"bopts", {120, 2820, 855, 255}, "高级选项"};  // opens optionsWindow
 
     // "更多设置" panel.
     Control Fmore{ControlKind::Panel, "Fmore", {3960, 360, 3525, 3300}, "", false};
@@ -137,6 +139,8 @@ class MainForm final : public FormEvents {
     // The controls that show the stored options.
     const OptionControls optionControls;
     SettingsPanels panels;
+    // A top-level window of its own, for the options the panels have no room for.
+    OptionsWindow optionsWindow;
 
     // Every control, each panel before its children, for a backend to mirror.
     std::vector<Control*> controls() const;

@@ -1,6 +1,9 @@
 #include "app/OptionControls.h"
 
+#include <algorithm>
 #include <string>
+
+#include "engine/CodeKinds.h"
 
 namespace tolvira {
 
@@ -46,6 +49,41 @@ OptionControl choiceControl(const StoredSetting& row, Options& options,
     return {row, [&row, &options, buttons] {
                 const size_t chosen = std::stoul(row.text(options));
                 if (chosen < buttons.size()) buttons[chosen]->setSelected(true);
+            }};
+}
+
+OptionControl kindsControl(const StoredSetting& row, Options& options,
+                           std::vector<CheckBox*> boxes) {
+    for (CheckBox* box : boxes) {
+        box->onClick = [&row, &options, boxes] {
+            CodeKindSet off;
+            for (size_t i = 0; i < boxes.size(); ++i) {
+                off.set(kCodeKinds.at(i).kind, !boxes[i]->checked());
+            }
+            row.take(options, offKindsText(off));
+        };
+    }
+    // Quietly: showing the value is not the user's change.
+    return {row, [&row, &options, boxes] {
+                const CodeKindSet off = offKindsFromText(row.text(options));
+                for (size_t i = 0; i < boxes.size(); ++i) {
+                    boxes[i]->setValueWithoutEvent(off.has(kCodeKinds.at(i).kind) ? 0 : 1);
+                }
+            }};
+}
+
+OptionControl cameraControl(const StoredSetting& row, Options& options, ListBox& list) {
+    list.onSelect = [&row, &options, &list] {
+        const int chosen = list.selectedIndex();
+        if (chosen < 0) return;
+        row.take(options, list.item(static_cast<size_t>(chosen)));
+        options.camera = std::to_string(chosen);
+    };
+    return {row, [&row, &options, &list] {
+                const std::vector<std::string> names = list.items();
+                const auto at = std::find(names.begin(), names.end(), row.text(options));
+                const bool named = !row.text(options).empty() && at != names.end();
+                list.select(named ? static_cast<int>(at - names.begin()) : -1);
             }};
 }
 

@@ -43,6 +43,14 @@ OptionControl shownControl(const StoredSetting& row, const Options& options, Edi
 OptionControl choiceControl(const StoredSetting& row, Options& options,
                             std::vector<OptionButton*> buttons);
 
+// One check box per kind of code, in the order of kCodeKinds, for a Kinds row: checked, the
+// kind is read.
+OptionControl kindsControl(const StoredSetting& row, Options& options,
+                           std::vector<CheckBox*> boxes);
+// The list of the system's cameras for a Camera row: picking one chooses it by name and sets
+// the number the engine is started with (as the camera's own row holds it) to its place.
+OptionControl cameraControl(const StoredSetting& row, Options& options, ListBox& list);
+
 // Shows the values of one panel's rows.
 void showOptions(const OptionControls& controls, StoredSetting::Panel panel);
 

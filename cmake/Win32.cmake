@@ -7,6 +7,7 @@ add_library(tolvira_win32 STATIC
   platform/win32/DropTarget.cpp
   platform/win32/FolderWatch.cpp
   platform/win32/MainWindow.cpp
+  platform/win32/OptionsWindowHost.cpp
   platform/win32/Text.cpp
   platform/win32/Win32Cameras.cpp
   platform/win32/Win32Timing.cpp

@@ -1,5 +1,6 @@
 #include "platform/Controls.h"
 
+#include <iterator>
 #include <utility>
 
 namespace tolvira {
@@ -114,8 +115,22 @@ void ListBox::append(std::string item) {
     notify(Property::ItemAddedLast);
 }
 
+void ListBox::setItems(std::vector<std::string> items) {
+    items_.assign(std::make_move_iterator(items.begin()), std::make_move_iterator(items.end()));
+    selected_ = -1;
+    notify(Property::Items);
+}
+
 void ListBox::select(int index) {
-    selected_ = (index >= 0 && index < static_cast<int>(items_.size())) ? index : -1;
+    const int selected = (index >= 0 && index < static_cast<int>(items_.size())) ? index : -1;
+    if (selected == selected_) return;
+    selected_ = selected;
+    notify(Property::Value);
+}
+
+void ListBox::pick(int index) {
+    select(index);
+    if (onSelect) onSelect();
 }
 
 const std::string* ListBox::selectedText() const {

@@ -50,7 +50,16 @@ enum class ControlKind {
     Shape,
     EditBox
 };
-enum class Property { Caption, Visible, Enabled, Value, ItemAddedFirst, ItemAddedLast, Position };
+enum class Property {
+    Caption,
+    Visible,
+    Enabled,
+    Value,
+    ItemAddedFirst,
+    ItemAddedLast,
+    Position,
+    Items  // a list's entries replaced
+};
 
 class Control;
 
@@ -166,8 +175,14 @@ class ListBox : public Control {
     std::vector<std::string> items() const { return {items_.begin(), items_.end()}; }
     void insertTop(std::string item);
     void append(std::string item);
+    // Replaces every entry; none is selected then.
+    void setItems(std::vector<std::string> items);
     int selectedIndex() const { return selected_; }
+    // -1 or an index past the end selects none.
     void select(int index);
+    // The user's choice of an entry, as the backend reports it; raises the select event.
+    void pick(int index);
+    std::function<void()> onSelect;
     // The selected entry's text, or nothing when no entry is selected.
     const std::string* selectedText() const;
 

@@ -341,6 +341,15 @@ class TextCodec {
     virtual bool fitsAnsi(const std::string& text) = 0;
 };
 
+// The system's cameras, by the names the user knows them by.
+class Cameras {
+  public:
+    virtual ~Cameras() = default;
+    // The names in the order the camera engine numbers the devices: the name at index N is
+    // camera N. Empty when there is none or the list cannot be had.
+    virtual std::vector<std::string> names() = 0;
+};
+
 struct Environment {
     std::string programFolder;  // no trailing backslash except at a drive root
     std::string exeName;        // file name without folder and extension
@@ -368,6 +377,7 @@ struct Services {
     Timing& timing;
     HotKey& hotKey;
     ScreenCapture& screen;
+    Cameras& cameras;
 };
 
 // `name` in `folder`, with one backslash between them.

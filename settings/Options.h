@@ -53,6 +53,9 @@ struct Options {
     std::string patternTemplate;  // "": the code as it is
     Gs1Style gs1 = Gs1Style::Unchanged;
     std::string gs1Separator;  // for Gs1Style::Replaced
+    // The camera by its name as the system lists it; "": the camera field's number alone. Set,
+    // it decides the number at start, as devices may be listed in another order next time.
+    std::string cameraName;
     bool operator==(const Options&) const = default;
 };
 

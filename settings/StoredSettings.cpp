@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "engine/CodeKinds.h"
+#include "pipeline/CodePattern.h"
 #include "settings/SettingConversions.h"
 
 namespace tolvira {
@@ -80,10 +82,10 @@ StoredSetting numberRow(std::string_view key, std::string_view caption, int Opti
 
 StoredSetting textRow(std::string_view key, std::string_view caption, std::string Options::*field,
                       std::optional<std::string> (*convert)(std::string_view), int maxLength,
-                      std::string_view values) {
+                      std::string_view values, Panel panel = Panel::More) {
     return {.key = key,
             .kind = Kind::Text,
-            .panel = Panel::More,
+            .panel = panel,
             .load = Load::Alone,
             .caption = caption,
             .maxLength = maxLength,
@@ -102,6 +104,48 @@ StoredSetting switchRow(std::string_view key, std::string_view caption, bool Opt
             .take = takeInto(field, switchFromText),
             .text = [field](const Options& o) { return onOff(o.*field); }};
 }
+
+// A choice among captions stored as its number, "0" first, into an enum field.
+template <typename E>
+StoredSetting choiceRow(std::string_view key, std::string_view caption, E Options::*field,
+                        std::vector<std::string_view> choices) {
+    const int last = static_cast<int>(choices.size()) - 1;
+    return {.key = key,
+            .kind = Kind::Choice,
+            .panel = Panel::Options,
+            .load = Load::Alone,
+            .caption = caption,
+            .choices = std::move(choices),
+            .take = takeInto(field, [last](std::string_view t) { return wholeNumberIn(t, 0, last); }),
+            .text = [field](const Options& o) { return std::to_string(static_cast<int>(o.*field)); }};
+}
+
+// The pattern and its template are checked together: a template may name only the pattern's
+// groups.
+StoredSetting patternRow(std::string_view key, std::string_view caption,
+                         std::string Options::*field, std::string_view values,
+                         std::string (*check)(const Options&, std::string_view)) {
+    StoredSetting row = textRow(key, caption, field, affixFromText,
+                                static_cast<int>(kMaxPatternBytes), values, Panel::Options);
+    row.refusal = check;
+    row.take = [field, check](Options& o, std::string_view t) {
+        if (!check(o, t).empty()) return false;
+        o.*field = std::string(t);
+        return true;
+    };
+    return row;
+}
+
+std::string patternError(const Options& o, std::string_view pattern) {
+    return CodePattern::compile(pattern, o.patternTemplate).error;
+}
+
+std::string templateError(const Options& o, std::string_view outputTemplate) {
+    return CodePattern::compile(o.pattern, outputTemplate).error;
+}
+
+// Any name a system could give a device; the longest seen are far shorter.
+constexpr size_t kMaxCameraNameBytes = 256;
 
 StoredSettings makeTable() {
     const int affix = static_cast<int>(kMaxAffixCharacters);
@@ -130,6 +174,42 @@ StoredSettings makeTable() {
         switchRow("history", "记录时间(history.csv)", &Options::history),
         textRow("hotkey", "屏幕扫码热键", &Options::hotkey, hotKeyFromText, 32,
                 "modifiers and one key joined by `+`"),
+        {.key = "cameraname",
+         .kind = Kind::Camera,
+         .panel = Panel::Options,
+         .load = Load::Alone,
+         .caption = "摄像头",
+         .values = "a camera's name as the system lists it",
+         .take =
+             [](Options& o, std::string_view t) {
+                 if (t.size() > kMaxCameraNameBytes) return false;
+                 o.cameraName = std::string(t);
+                 return true;
+             },
+         .text = [](const Options& o) { return o.cameraName; }},
+        choiceRow("duplicates", "重复条码", &Options::duplicates, {"允许", "提醒", "拒绝"}),
+        choiceRow("dupscope", "查重范围", &Options::duplicateScope,
+                  {"本次运行", "全部记录(history.csv)"}),
+        {.key = "kindsoff",
+         .kind = Kind::Kinds,
+         .panel = Panel::Options,
+         .load = Load::Alone,
+         .caption = "识别的条码类型",
+         .values = "ids of the kinds switched off, comma-separated",
+         // Unknown ids are dropped, so what is stored again names only kinds there are.
+         .take =
+             [](Options& o, std::string_view t) {
+                 o.kindsOff = offKindsText(offKindsFromText(t));
+                 return true;
+             },
+         .text = [](const Options& o) { return o.kindsOff; }},
+        patternRow("pattern", "只输入匹配的条码", &Options::pattern, "a regular expression",
+                   patternError),
+        patternRow("template", "输出模板", &Options::patternTemplate,
+                   "text with `$0`-`$9` for the match and its groups", templateError),
+        choiceRow("gs1", "GS1条码", &Options::gs1, {"原样", "括号形式", "替换分隔符"}),
+        textRow("gs1sep", "分隔符替换为", &Options::gs1Separator, affixFromText, affix,
+                "up to 64 characters", Panel::Options),
     };
 }
 
@@ -167,6 +247,10 @@ void saveSettings(SettingsStore& store, const Options& options, StoredSetting::P
     for (const StoredSetting& row : storedSettings()) {
         if (row.panel == panel) store.save(std::string(row.key), row.text(options));
     }
+}
+
+void saveSetting(SettingsStore& store, const Options& options, std::string_view key) {
+    store.save(std::string(key), storedSetting(key).text(options));
 }
 
 }  // namespace tolvira

@@ -18,10 +18,11 @@ namespace tolvira {
 struct StoredSetting {
     // How the value is shown: a check box (stored "1"/"0"), one option button of a group
     // ("True"/"False"), an edit box for a number or a text, or a choice among captions (the
-    // chosen one's number, "0" first).
-    enum class Kind { Check, Option, Number, Text, Choice };
-    // The panel that shows the value; its "确定" writes it.
-    enum class Panel { Settings, More };
+    // chosen one's number, "0" first). Kinds: one check box per kind of code, stored as the
+    // ids of those unchecked; Camera: the system's cameras by name, stored as the chosen name.
+    enum class Kind { Check, Option, Number, Text, Choice, Kinds, Camera };
+    // The panel that shows the value; its "确定" writes it. Options is a window of its own.
+    enum class Panel { Settings, More, Options };
     // EndsLoad: the first of these keys whose text is no value ends their load, leaving it and
     // the later ones as they were. Alone: a text that is no value keeps the value as it was.
     // RunValue: never read; the Run value decides, in its place in the order of EndsLoad keys.
@@ -39,6 +40,9 @@ struct StoredSetting {
     // Takes a text as the value; false when it is no value.
     std::function<bool(Options&, std::string_view)> take = {};
     std::function<std::string(const Options&)> text = {};
+    // Text: why a text is no value, for the user; empty when it is one, or when the row has
+    // nothing to say beyond refusing it.
+    std::function<std::string(const Options&, std::string_view)> refusal = {};
 
     // The text an absent key stands for.
     std::string defaultText() const { return text(Options{}); }
@@ -56,5 +60,7 @@ void loadSettings(const SettingsStore& store, Options& options,
 // Writes the keys of one panel. A refused write is not reported: each value is written whole
 // or not at all, so the others are still worth writing, and the values apply anyway.
 void saveSettings(SettingsStore& store, const Options& options, StoredSetting::Panel panel);
+// Writes one key, for a value another panel's control has changed along with its own.
+void saveSetting(SettingsStore& store, const Options& options, std::string_view key);
 
 }  // namespace tolvira

@@ -323,7 +323,7 @@ TEST_F(SettingsTest, RefusedWriteOnOkLeavesItsOldValueAndTheOthersAreWritten) {
     Services services{fx.services.env, fx.processes, fx.children, fx.files,  registry,
                       fx.clipboard,    fx.keyboard,  fx.windows,  fx.window, fx.tray,
                       fx.dialogs,      fx.lifecycle, fx.codec,    fx.worker, fx.clock,
-                      fx.clock,        fx.hotKey,    fx.screen};
+                      fx.clock,        fx.hotKey,    fx.screen,  fx.cameras};
     MainForm f(services);
     f.load();
     f.Check3.toggle();

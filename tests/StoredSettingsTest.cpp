@@ -33,6 +33,14 @@ Options changedOptions() {
     o.beep = false;
     o.history = false;
     o.hotkey = "Ctrl+F5";
+    o.cameraName = "USB 摄像头";
+    o.duplicates = DuplicateRule::Reject;
+    o.duplicateScope = DuplicateScope::History;
+    o.kindsOff = "code39,qr";
+    o.pattern = "^(\\d+)-";
+    o.patternTemplate = "N$0";  // valid with any pattern, so each key can be missing alone
+    o.gs1 = Gs1Style::Replaced;
+    o.gs1Separator = "|";
     return o;
 }
 
@@ -47,6 +55,7 @@ class StoredSettingsTest : public ::testing::Test {
     void storeAll(const Options& o) {
         saveSettings(settings, o, Panel::Settings);
         saveSettings(settings, o, Panel::More);
+        saveSettings(settings, o, Panel::Options);
         registry.writes.clear();
     }
     Options loaded(Options from = unloadedOptions(), bool runValue = false) {
@@ -113,12 +122,48 @@ TEST_F(StoredSettingsTest, ABadFirstKeyEndsTheFirstKeysOnlyAndTheNewerStillLoad)
     EXPECT_EQ(o.hotkey, "Ctrl+F5");
 }
 
+// Each bad text falls back alone: the keys around it still load.
+TEST_F(StoredSettingsTest, ABadTextOfAnAdvancedOptionKeepsItsDefaultAlone) {
+    struct Case {
+        const char* key;
+        std::string text;
+        std::string loaded;  // the row's text after the load
+    };
+    const Case cases[] = {
+        {"duplicates", "3", "0"},
+        {"dupscope", "-1", "0"},
+        {"gs1", "x", "0"},
+        {"pattern", "(", ""},
+        {"template", "$2", ""},  // the stored pattern has one group
+        {"template", "$1-$$", "$1-$$"},
+        {"kindsoff", "qr, code39,,gone", "code39,qr"},
+        {"cameraname", std::string(257, 'c'), ""},
+        {"cameraname", "USB 摄像头", "USB 摄像头"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.text);
+        registry.values.clear();
+        store("pattern", "^(\\d+)");
+        store("gs1sep", "/");
+        store(c.key, c.text);
+        const Options o = loaded();
+        EXPECT_EQ(storedSetting(c.key).text(o), c.loaded);
+        EXPECT_EQ(o.gs1Separator, "/");
+        if (std::string(c.key) != "pattern") {
+            EXPECT_EQ(o.pattern, "^(\\d+)");
+        }
+    }
+}
+
 TEST_F(StoredSettingsTest, EachPanelWritesItsOwnKeysInTableOrder) {
     const std::pair<Panel, Texts> cases[] = {
         {Panel::Settings, {"c1", "c2", "c3", "c4", "o0", "o1", "o2"}},
         {Panel::More,
          {"rescan", "keydelay", "typemode", "prefix", "suffix", "camera", "beep", "history",
           "hotkey"}},
+        {Panel::Options,
+         {"cameraname", "duplicates", "dupscope", "kindsoff", "pattern", "template", "gs1",
+          "gs1sep"}},
     };
     for (const auto& [panel, keys] : cases) {
         registry.writes.clear();
@@ -127,6 +172,18 @@ TEST_F(StoredSettingsTest, EachPanelWritesItsOwnKeysInTableOrder) {
         for (const std::string& key : keys) expected.push_back(path(key));
         EXPECT_EQ(registry.writes, expected);
     }
+}
+
+std::string panelName(Panel panel) {
+    switch (panel) {
+        case Panel::Settings:
+            return "设置";
+        case Panel::More:
+            return "更多设置";
+        case Panel::Options:
+            return "高级选项";
+    }
+    return {};
 }
 
 // The README's cell for what a key may hold and its default.
@@ -149,6 +206,8 @@ std::string valuesCell(const StoredSetting& row) {
             return cell + " " + fallback;
         }
         case Kind::Text:
+        case Kind::Kinds:
+        case Kind::Camera:
             return std::string(row.values) + " " + fallback;
     }
     return {};
@@ -169,7 +228,7 @@ TEST_F(StoredSettingsTest, TheReadmesOptionsTableIsTheTable) {
     Texts expected;
     for (const StoredSetting& row : storedSettings()) {
         expected.push_back("| " + std::string(row.caption) + " | `" + std::string(row.key) +
-                           "` | " + (row.panel == Panel::Settings ? "设置" : "更多设置") + " | " +
+                           "` | " + panelName(row.panel) + " | " +
                            valuesCell(row) + " |");
     }
     ASSERT_EQ(rows.size(), expected.size());

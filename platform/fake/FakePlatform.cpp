@@ -476,7 +476,8 @@ Environment FakePlatform::defaultEnvironment() {
 FakePlatform::FakePlatform(Environment env)
     : services{std::move(env), processes, children, files,  registry, clipboard,
                keyboard,       windows,   window,   tray,   dialogs,  lifecycle,
-               codec,          worker,    clock,    clock,  hotKey,   screen} {
+               codec,          worker,    clock,    clock,  hotKey,   screen,
+               cameras} {
     keyboard.clipboard = &clipboard;
 }
 

@@ -311,6 +311,16 @@ class FakeScreenCapture : public ScreenCapture {
     FakeFiles& files_;
 };
 
+class FakeCameras : public Cameras {
+  public:
+    std::vector<std::string> names() override {
+        ++lists;
+        return plugged;
+    }
+    std::vector<std::string> plugged;
+    int lists = 0;
+};
+
 // Every fake service, bundled as the Services a MainForm takes.
 struct FakePlatform {
     explicit FakePlatform(Environment env = defaultEnvironment());
@@ -332,6 +342,7 @@ struct FakePlatform {
     FakeWorker worker;
     FakeHotKey hotKey;
     FakeScreenCapture screen{files};
+    FakeCameras cameras;
     Services services;
 };
 

@@ -174,6 +174,11 @@ void ControlMirror::changed(const Control& control, Property property) {
                 on = static_cast<const CheckBox&>(control).checked();
             } else if (control.kind() == ControlKind::OptionButton) {
                 on = static_cast<const OptionButton&>(control).selected();
+            } else if (control.kind() == ControlKind::ListBox) {
+                SendMessageW(window, LB_SETCURSEL,
+                             static_cast<WPARAM>(static_cast<const ListBox&>(control).selectedIndex()),
+                             0);
+                break;
             }
             SendMessageW(window, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
             break;
@@ -186,6 +191,10 @@ void ControlMirror::changed(const Control& control, Property property) {
             addListItem(-1, list.item(list.count() - 1));
             break;
         }
+        case Property::Items:
+            SendMessageW(window, LB_RESETCONTENT, 0, 0);
+            fillList();
+            break;
         case Property::Position:
             SetWindowPos(window, nullptr, pixels(control.bounds().left),
                          pixels(control.bounds().top), 0, 0,
@@ -228,7 +237,7 @@ void ControlMirror::notified(WORD code) {
         case ControlKind::ListBox: {
             auto& list = static_cast<ListBox&>(control_);
             if (code != LBN_SELCHANGE && code != LBN_DBLCLK) break;
-            list.select(static_cast<int>(SendMessageW(handle(), LB_GETCURSEL, 0, 0)));
+            list.pick(static_cast<int>(SendMessageW(handle(), LB_GETCURSEL, 0, 0)));
             if (code == LBN_DBLCLK) list.doubleClick();
             break;
         }

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Services.h"
+
 namespace tolvira::win32 {
 
 // The friendly names (UTF-8) of the video input devices, in the system's order, which is the
@@ -10,5 +12,10 @@ namespace tolvira::win32 {
 // cannot be read keeps its place as an empty text. Empty when there is no device or the list
 // cannot be had. May be called from any thread.
 std::vector<std::string> listCameras();
+
+class Win32Cameras final : public Cameras {
+  public:
+    std::vector<std::string> names() override { return listCameras(); }
+};
 
 }  // namespace tolvira::win32

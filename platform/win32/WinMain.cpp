@@ -7,7 +7,9 @@
 #include "app/MainForm.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/MainWindow.h"
+#include "platform/win32/OptionsWindowHost.h"
 #include "platform/win32/Text.h"
+#include "platform/win32/Win32Cameras.h"
 #include "platform/win32/Win32Children.h"
 #include "platform/win32/Win32Clipboard.h"
 #include "platform/win32/Win32Clock.h"
@@ -127,13 +129,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     Win32Clock clock;
     Win32HotKey hotKey(window.handle());
     Win32ScreenCapture screen(window.handle());
+    Win32Cameras cameras;
     Services services{readEnvironment(), processes, children,     files,  registry,
                       clipboard,         keyboard,  otherWindows, window, window.tray(),
                       dialogs,           lifecycle, codec,        worker, clock,
-                      window.timing(),   hotKey,    screen};
+                      window.timing(),   hotKey,    screen,       cameras};
 
     MainForm form(services);
     const Attachment attachment(window, form);
+    const OptionsWindowHost optionsWindow(instance, form.optionsWindow.controls());
     form.load();
     if (!pollOnTimerOnly()) lifecycle.reportChanges(services.env.programFolder, form);
     return lifecycle.run();

@@ -29,6 +29,7 @@ constexpr int kYes = 0, kNo = 1, kBadUse = 2;
 constexpr DWORD kDefaultTimeoutMs = 20000;
 constexpr DWORD kPollMs = 20;
 constexpr wchar_t kMainTitle[] = L"Tolvira";
+constexpr wchar_t kOptionsTitle[] = L"Tolvira 高级选项";
 
 void out(const std::wstring& line) {
     std::string bytes = narrow(line) + "\n";
@@ -109,24 +110,28 @@ HWND findTopWindow(const std::wstring& title) {
     return dialog;
 }
 
-// Controls may sit on panels, so the whole tree below the main window is searched.
+// Controls may sit on panels, so the whole tree below the main window is searched, and then the
+// options window's.
 HWND findControl(const std::wstring& name) {
-    HWND main = findTopWindow(kMainTitle);
-    if (!main) return nullptr;
     struct Search {
         const std::wstring& name;
         HWND found = nullptr;
     } search{name};
-    EnumChildWindows(
-        main,
-        [](HWND wnd, LPARAM lp) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(lp);
-            if (tolvira::win32::controlName(wnd) != s.name) return TRUE;
-            s.found = wnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (const wchar_t* title : {kMainTitle, kOptionsTitle}) {
+        HWND top = findTopWindow(title);
+        if (!top) continue;
+        EnumChildWindows(
+            top,
+            [](HWND wnd, LPARAM lp) -> BOOL {
+                auto& s = *reinterpret_cast<Search*>(lp);
+                if (tolvira::win32::controlName(wnd) != s.name) return TRUE;
+                s.found = wnd;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+    }
+    return nullptr;
 }
 
 bool sendTimeout(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -525,13 +530,14 @@ int windowRect(const Args& a) {
 }
 
 // control-rect CONTROL: "LEFT TOP WIDTH HEIGHT" relative to the main window's top-left corner.
+// Relative to the top-level window that holds the control.
 int controlRect(const Args& a) {
     HWND wnd = findControl(a[0]);
-    HWND main = findTopWindow(kMainTitle);
-    if (!wnd || !main) return kBadUse;
+    HWND top = wnd ? GetAncestor(wnd, GA_ROOT) : nullptr;
+    if (!wnd || !top) return kBadUse;
     RECT r{}, origin{};
     GetWindowRect(wnd, &r);
-    GetWindowRect(main, &origin);
+    GetWindowRect(top, &origin);
     OffsetRect(&r, -origin.left, -origin.top);
     out(rectText(r));
     return kYes;
