@@ -39,7 +39,7 @@ class Scan {
     // shorter file before the writer makes it long again, as no reader could tell otherwise.
     void truncate() {
         tolvira::fake::FakeFiles::File* file = current();
-        if (!file || file->locked || !form_.GetCode.enabled()) return;
+        if (!file || file->locked || !fx_.clock.timer("GetCode").enabled()) return;
         endFile();
         file->data.clear();
         advance(100);

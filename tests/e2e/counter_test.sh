@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The counter's options through the real zbarcam.exe on the bench's virtual camera: EAN/UPC
+# switched off (an EAN-13 beside a Code 128 gives only the Code 128), a GS1-128 typed in the
+# bracketed form, and a code shown again after another one caught as a duplicate and not typed.
+source "$(dirname "$0")/lib.sh"
+
+LOADED='[图像识别模块加载成功]'
+GS=$'\x1d'
+
+e2e_begin
+e2e_program_folder 'Counter Test' 'window=never'
+use_real_camera_engine
+register_virtual_camera
+keylog=$E2E_TMP/keys.log
+# Each code followed by Enter; camera 0.
+reg_set "$SETTINGS_KEY" o0 False
+reg_set "$SETTINGS_KEY" o1 True
+reg_set "$SETTINGS_KEY" o2 False
+reg_set "$SETTINGS_KEY" camera 0
+reg_set "$SETTINGS_KEY" kindsoff ean
+reg_set "$SETTINGS_KEY" gs1 1
+reg_set "$SETTINGS_KEY" duplicates 2
+start_target_edit "$keylog"
+
+ean=$(ean13 690123456789)
+zint -b EANX -d "${ean:0:12}" --scale 2 --filetype=PNG -o "$E2E_TMP/ean.png" >/dev/null
+zint -b CODE128 -d "KIND-OK" --scale 2 --filetype=PNG -o "$E2E_TMP/c128.png" >/dev/null
+convert -size 620x220 xc:white "$E2E_TMP/ean.png" -geometry +10+20 -composite \
+    "$E2E_TMP/c128.png" -geometry +330+20 -composite "$CAMERA_DIR/both.png"
+zint -b 16 --gs1 -d '[01]09501101530003[10]AB12[17]261231' --scale 2 --filetype=PNG \
+    -o "$CAMERA_DIR/gs1.png" >/dev/null
+camera_script "formats=YUY2" "sizes=640x480" "fps=15" "wait go" \
+    "hold both.png next-1" "blank 300" "hold gs1.png next-2" "blank 300" \
+    "hold both.png next-3" "blank 300"
+
+start_tolvira
+probe wait-item CodeList 0 "$LOADED" 30000 ||
+    fail "the engine did not load; zbarcam.err: $(cat "$PROG_DIR/zbarcam.err" 2>&1)"
+probe activate "$TARGET_TITLE" 10000 || fail "the target did not get the focus back"
+touch "$CAMERA_DIR/go"
+
+probe wait-item CodeList 0 'CODE-128:KIND-OK' 30000 || fail "the Code 128 was not listed"
+touch "$CAMERA_DIR/next-1"
+gs1_line="CODE-128:010950110153000310AB12${GS}17261231"
+probe wait-item CodeList 0 "$gs1_line" 30000 || fail "the GS1-128 was not listed as read"
+touch "$CAMERA_DIR/next-2"
+is_duplicate() { probe items CodeList | head -n1 | grep -q '^\[重复\] KIND-OK 首次 20[0-9-]* [0-9:]*$'; }
+wait_for 30 "the Code 128 shown again to be listed as a duplicate" is_duplicate
+touch "$CAMERA_DIR/next-3"
+
+not_listed "EAN-13:$ean"
+expected=$'KIND-OK\n(01)09501101530003(10)AB12(17)261231'
+typed_both() { [[ "$(target_text | sed '/^$/d')" == "$expected" ]]; }
+wait_for 10 "both codes to be typed" typed_both
+expect_eq "logged" "$(sed 's/\r$//' "$PROG_DIR/data.txt")" "KIND-OK
+010950110153000310AB12${GS}17261231"
+log "ok: the EAN-13 not read, the GS1-128 typed in brackets, the duplicate not typed or logged"
