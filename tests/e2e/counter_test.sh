@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The counter's options through the real zbarcam.exe on the bench's virtual camera: EAN/UPC
 # switched off (an EAN-13 beside a Code 128 gives only the Code 128), a GS1-128 typed in the
-# bracketed form, and a code shown again after another one caught as a duplicate and not typed.
+# bracketed form, a GS1 DataMatrix (the engine's DataMatrix pass) typed the same way, and a code
+# shown again after another one caught as a duplicate and not typed.
 # ZBar reports a code that comes back within a few seconds as the same sighting, so the camera
 # shows blank frames for longer than that before showing it again.
 source "$(dirname "$0")/lib.sh"
@@ -32,9 +33,11 @@ convert -size 470x470 xc:white "$E2E_TMP/ean.png" -geometry +5+2 -composite \
     "$E2E_TMP/c128.png" -geometry +5+236 -composite "$CAMERA_DIR/both.png"
 zint -b 16 --gs1 -d '[01]09501101530003[10]AB12[17]261231' --scale 2 --filetype=PNG \
     -o "$CAMERA_DIR/gs1.png" >/dev/null
+zint -b 71 --gs1 -d '[01]09501101530003[10]DM-LOT[17]261231' --scale 4 --whitesp=4 \
+    --vwhitesp=4 -o "$CAMERA_DIR/dm.png" >/dev/null
 camera_script "log=camera.log" "formats=YUY2" "sizes=640x480" "fps=15" "wait go" \
-    "hold both.png next-1" "blank 300" "hold gs1.png next-2" \
-    "blank 5000" "hold both.png next-3" "blank 300"
+    "hold both.png next-1" "blank 300" "hold gs1.png next-2" "blank 300" \
+    "hold dm.png next-3" "blank 5000" "hold both.png next-4" "blank 300"
 
 start_tolvira
 probe wait-item CodeList 0 "$LOADED" 30000 ||
@@ -48,14 +51,18 @@ touch "$CAMERA_DIR/next-1"
 gs1_line="CODE-128:010950110153000310AB12${GS}17261231"
 probe wait-item CodeList 0 "$gs1_line" 30000 || fail "the GS1-128 was not listed as read"
 touch "$CAMERA_DIR/next-2"
+dm_line="DataMatrix:010950110153000310DM-LOT${GS}17261231"
+probe wait-item CodeList 0 "$dm_line" 30000 || fail "the GS1 DataMatrix was not listed as read"
+touch "$CAMERA_DIR/next-3"
 is_duplicate() { probe items CodeList | head -n1 | grep -q '^\[重复\] KIND-OK 首次 20[0-9-]* [0-9:]*$'; }
 wait_for 30 "the Code 128 shown again to be listed as a duplicate" is_duplicate
-touch "$CAMERA_DIR/next-3"
+touch "$CAMERA_DIR/next-4"
 
 not_listed "EAN-13:$ean"
-expected=$'KIND-OK\n(01)09501101530003(10)AB12(17)261231'
-typed_both() { [[ "$(target_text | sed '/^$/d')" == "$expected" ]]; }
-wait_for 10 "both codes to be typed" typed_both
+expected=$'KIND-OK\n(01)09501101530003(10)AB12(17)261231\n(01)09501101530003(10)DM-LOT(17)261231'
+typed_all() { [[ "$(target_text | sed '/^$/d')" == "$expected" ]]; }
+wait_for 10 "the three codes to be typed" typed_all
 expect_eq "logged" "$(sed 's/\r$//' "$PROG_DIR/data.txt")" "KIND-OK
-010950110153000310AB12${GS}17261231"
-log "ok: the EAN-13 not read, the GS1-128 typed in brackets, the duplicate not typed or logged"
+010950110153000310AB12${GS}17261231
+010950110153000310DM-LOT${GS}17261231"
+log "ok: the EAN-13 not read, the GS1-128 and GS1 DataMatrix typed in brackets, the duplicate not typed or logged"
