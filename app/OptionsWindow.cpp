@@ -37,7 +37,7 @@ constexpr uint32_t kSilver = rgb(192, 192, 192);
 constexpr uint32_t kBack = rgb(41, 41, 41);
 constexpr uint32_t kBoxBack = rgb(64, 64, 64);
 
-const char* const kNote = "摄像头改动后，确定即重新初始化";
+const char* const kNote = "摄像头、条码类型改动后，确定即重新初始化";
 
 int choiceWidth(std::string_view caption) {
     return kBoxAndGap + textWidth(caption) + kPad;
