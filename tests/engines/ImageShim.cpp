@@ -151,9 +151,9 @@ int wmain(int argc, wchar_t** argv) {
         args += L" " + quoteArgument(isFile ? names.unixPath(arg) : arg);
     }
     const std::wstring edits = escaped ? L"s/\\\\/\\\\\\\\/g; s/$/\\r/" : L"s/$/\\r/";
-    const std::wstring commandLine = quoteArgument(shell) + L" -c " + quoteArgument(kScript) +
-                                     L" sh " + quoteArgument(names.unixPath(marker)) + L" " +
-                                     quoteArgument(edits) + args;
+    std::wstring commandLine = quoteArgument(shell) + L" -c " + quoteArgument(kScript) +
+                               L" sh " + quoteArgument(names.unixPath(marker)) + L" " +
+                               quoteArgument(edits) + args;
 
     STARTUPINFOW si{};
     si.cb = sizeof si;
