@@ -37,6 +37,7 @@ MainForm::MainForm(Services& services)
                     .linkEnabled = [this](bool on) { restart.setEnabled(on); }},
       poll(programFile(engine.cameraResults()),
            {.sys = services,
+            .engine = engine,
             .settings = settings,
             .options = options,
             .note = [this](auto& t) { note(t); },

@@ -2,6 +2,11 @@
 
 namespace tolvira {
 
+ResultLine resultLine(const Engine& engine, std::string_view line, TextCodec& codec) {
+    // The framing holds no line breaks: any on the line are the file's own.
+    return ResultLine::fromBytes(engine.unframed(withoutLineBreaks(line)), codec);
+}
+
 ChildSpec cameraRun(const Engine& engine, const std::string& folder, const Options& options) {
     return {inFolder(folder, engine.cameraProgram()), engine.cameraArguments(options),
             inFolder(folder, engine.cameraResults()), inFolder(folder, engine.cameraErrors())};

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/ResultLine.h"
 #include "platform/Services.h"
 #include "settings/Options.h"
 
@@ -31,7 +32,14 @@ class Engine {
                                                     const Options& options) const = 0;
     // One short list line from what the camera run wrote to its errors before it went away.
     virtual std::string exitNotice(std::string_view errorOutput) const = 0;
+    // One line of a result file, without line breaks, as the bytes the engine meant: the
+    // framing that keeps a code's own line breaks inside its line undone.
+    virtual Bytes unframed(std::string_view line) const = 0;
 };
+
+// A line as a result file holds it (a line end, or the LF of the one before, may still be on
+// it) as one result: the whole code, its own line breaks included.
+ResultLine resultLine(const Engine& engine, std::string_view line, TextCodec& codec);
 
 // What the engine's watch tells the window.
 struct EngineReports {

@@ -10,7 +10,6 @@ ResultLine ResultLine::fromText(std::string text) {
 }
 
 ResultLine ResultLine::fromBytes(Bytes raw, TextCodec& codec) {
-    raw = withoutLineBreaks(raw);
     std::string text = isValidUtf8(raw) ? raw : codec.ansiToUtf8(raw);
     return {std::move(text), std::move(raw)};
 }

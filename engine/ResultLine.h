@@ -1,6 +1,6 @@
 #pragma once
-// One line of engine output: a symbology name, a colon, then the code text. The text is
-// decoded for display and comparison; the bytes are kept as read for the log.
+// One result of the engine: a symbology name, a colon, then the code text, which may hold line
+// breaks. The text is decoded for display and comparison; the bytes are kept for the log.
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,7 +13,7 @@ namespace tolvira {
 
 struct ResultLine {
     std::string text;  // UTF-8
-    Bytes raw;         // as the engine wrote them, CR and LF removed
+    Bytes raw;         // as the engine meant them, the code's line breaks included
 
     static ResultLine fromText(std::string text);
     // Decodes engine bytes: UTF-8 where valid, the ANSI code page otherwise.
@@ -27,7 +27,7 @@ std::optional<std::string_view> codeTextOf(std::string_view line);
 // A diagnostic note for the hidden list delist.
 using Note = std::function<void(const std::string&)>;
 
-// The line with every CR and LF removed.
+// The text with every CR and LF removed: for a result file's line, whose framing holds none.
 std::string withoutLineBreaks(std::string_view line);
 
 }  // namespace tolvira

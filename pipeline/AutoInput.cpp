@@ -57,11 +57,17 @@ std::optional<KeyPress> layoutPress(const LayoutKey& key) {
     return press;
 }
 
-// Each character of the text that is typed, a surrogate pair as one: the units in order.
+// Each character of the text that is typed, a surrogate pair as one: the units in order, a
+// line break as kLineBreak.
 template <typename Each>
 void forEachTypedCharacter(std::string_view text, Each each) {
     const std::u16string units = utf16FromUtf8(text);
     for (size_t i = 0; i < units.size(); ++i) {
+        if (units[i] == u'\r' || units[i] == u'\n') {
+            if (units[i] == u'\r' && i + 1 < units.size() && units[i + 1] == u'\n') ++i;
+            each(kLineBreak);
+            continue;
+        }
         if (isTypedControl(units[i])) continue;
         const bool pair = isHighSurrogate(units[i]) && i + 1 < units.size();
         each(std::u16string_view(units).substr(i, pair ? 2 : 1));
@@ -72,6 +78,7 @@ void forEachTypedCharacter(std::string_view text, Each each) {
 }  // namespace
 
 KeyPress unicodePress(std::u16string_view character) {
+    if (character == kLineBreak) return suffixPress(Suffix::Enter);
     KeyPress press;
     for (char16_t unit : character) addPress(press, KeyInput::Kind::Unicode, unit);
     return press;
@@ -84,7 +91,7 @@ std::vector<std::u16string> typedCharacters(std::string_view text) {
 }
 
 KeyPress layoutKeyPress(std::u16string_view character, WindowId target, Keyboard& keyboard) {
-    if (character.size() == 1 && character.front() != u'\t') {
+    if (character.size() == 1 && character.front() != u'\t' && character != kLineBreak) {
         if (const std::optional<LayoutKey> key = keyboard.layoutKey(target, character.front())) {
             if (std::optional<KeyPress> press = layoutPress(*key)) return std::move(*press);
         }
@@ -111,14 +118,11 @@ std::vector<KeyPress> unicodePresses(std::string_view text, Suffix suffix) {
 }
 
 std::vector<KeyInput> keystrokesFor(std::string_view text, Suffix suffix) {
-    const std::u16string units = utf16FromUtf8(text);
     std::vector<KeyInput> keys;
-    keys.reserve(units.size() * 2 + 2);
-    for (char16_t unit : units) {
-        if (!isTypedControl(unit)) addPress(keys, KeyInput::Kind::Unicode, unit);
+    keys.reserve(text.size() * 2 + 2);
+    for (const KeyPress& press : unicodePresses(text, suffix)) {
+        keys.insert(keys.end(), press.begin(), press.end());
     }
-    const KeyPress last = suffixPress(suffix);
-    keys.insert(keys.end(), last.begin(), last.end());
     return keys;
 }
 
@@ -129,6 +133,11 @@ std::string pastedText(std::string_view text) {
     // character stay as they are.
     for (size_t i = 0; i < text.size(); ++i) {
         const auto b = static_cast<unsigned char>(text[i]);
+        if (b == '\r' || b == '\n') {
+            if (b == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += "\r\n";
+            continue;
+        }
         if (isTypedControl(b) && b < 0x80) continue;
         if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F &&
             static_cast<unsigned char>(text[i + 1]) >= 0x80) {

@@ -22,6 +22,20 @@ Route routeOf(CodeSource source) {
     return {};
 }
 
+std::string onOneLine(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') {
+            out += text[i];
+            continue;
+        }
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        out += kShownLineBreak;
+    }
+    return out;
+}
+
 void CodeRouter::route(CodeSource source, const std::vector<ResultLine>& lines) {
     if (lines.empty()) return;
     const Route route = routeOf(source);
@@ -40,7 +54,9 @@ void CodeRouter::route(CodeSource source, const std::vector<ResultLine>& lines) 
     }
     // The list reads in the engine's order, the first line on top.
     if (route.list) {
-        for (auto d = decisions.rbegin(); d != decisions.rend(); ++d) sinks_.list(d->listed);
+        for (auto d = decisions.rbegin(); d != decisions.rend(); ++d) {
+            sinks_.list(onOneLine(d->listed));
+        }
     }
     const LocalTime now = sinks_.clock.localTime();
     bool caught = false;

@@ -35,6 +35,11 @@ struct Route {
 };
 Route routeOf(CodeSource source);
 
+// A list entry is one line: each line break of a code (CR LF, a lone CR or a lone LF) shows as
+// kShownLineBreak.
+inline constexpr const char* kShownLineBreak = "↵";
+std::string onOneLine(std::string_view text);
+
 // What the codes go into.
 struct CodeSinks {
     TypingQueue& typing;  // types, and copies in its turn

@@ -41,7 +41,7 @@ std::optional<Bytes> ImageRun::output() {
 std::optional<ResultLine> ImageRun::firstLine() {
     const std::optional<Bytes> data = output();
     if (!data) return std::nullopt;
-    return ResultLine::fromBytes(data->substr(0, data->find('\r')), sys_.codec);
+    return resultLine(engine_, std::string_view(*data).substr(0, data->find('\r')), sys_.codec);
 }
 
 std::vector<ResultLine> ImageRun::allLines() {
@@ -51,8 +51,8 @@ std::vector<ResultLine> ImageRun::allLines() {
     size_t begin = 0;
     while (begin < data->size()) {
         const size_t end = std::min(data->find('\n', begin), data->size());
-        Bytes raw = withoutLineBreaks(std::string_view(*data).substr(begin, end - begin));
-        if (!raw.empty()) lines.push_back(ResultLine::fromBytes(std::move(raw), sys_.codec));
+        const Bytes line = withoutLineBreaks(std::string_view(*data).substr(begin, end - begin));
+        if (!line.empty()) lines.push_back(resultLine(engine_, line, sys_.codec));
         begin = end + 1;
     }
     return lines;

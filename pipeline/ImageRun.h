@@ -39,9 +39,9 @@ class ImageRun {
 
     // Window thread.
     bool running();
-    // The finished run's first line, up to its first CR; nothing when there is no result.
+    // The finished run's first result, up to its line's first CR; nothing when there is no result.
     std::optional<ResultLine> firstLine();
-    // Every non-empty line of the finished run's output.
+    // The result of every non-empty line of the finished run's output.
     std::vector<ResultLine> allLines();
 
   private:

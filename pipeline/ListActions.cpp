@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/ResultLine.h"
+#include "pipeline/CodeRouter.h"
 
 namespace tolvira {
 
@@ -11,7 +12,12 @@ void CodeListDoubleClick(const std::string* entry, Clipboard& clipboard) {
     const auto code = codeTextOf(*entry);
     if (!code) return;
     if (!clipboard.clear()) return;
-    clipboard.setText(std::string(*code));
+    std::string text(*code);
+    const std::string_view shown = kShownLineBreak;
+    for (size_t at = 0; (at = text.find(shown, at)) != std::string::npos; at += 2) {
+        text.replace(at, shown.size(), "\r\n");
+    }
+    clipboard.setText(text);
 }
 
 }  // namespace tolvira

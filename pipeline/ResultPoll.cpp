@@ -22,14 +22,14 @@ void ResultPoll::tick() {
     if (reader_.caughtUp()) lastLineOnly_ = false;
     noteDroppedLines();
     for (const Bytes& line : lines) {
-        LastBar_ = ResultLine::fromBytes(line, use_.sys.codec);
+        LastBar_ = resultLine(use_.engine, line, use_.sys.codec);
         lastRead_ = LastBar_.raw;
         test(true);
     }
     if (!lines.empty()) return;
     // Nothing new: LastBar is still the file's last line, unless the help panel replaced it.
     if (reader_.lastLine() && LastBar_.raw != lastRead_) {
-        LastBar_ = ResultLine::fromBytes(*reader_.lastLine(), use_.sys.codec);
+        LastBar_ = resultLine(use_.engine, *reader_.lastLine(), use_.sys.codec);
         lastRead_ = LastBar_.raw;
     }
     test(false);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "engine/Engine.h"
 #include "engine/ResultLine.h"
 #include "pipeline/ResultFileReader.h"
 #include "settings/Options.h"
@@ -21,6 +22,7 @@ class ResultPoll {
   public:
     struct Uses {
         Services& sys;
+        const Engine& engine;  // how its result lines are framed
         SettingsStore& settings;  // holds OldBar
         const Options& options;
         Note note;

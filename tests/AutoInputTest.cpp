@@ -56,10 +56,10 @@ TEST(AutoInputTest, SuffixIsARealKeyAfterTheTextInTheSameBatch) {
     EXPECT_EQ(keystrokesFor("", Suffix::Enter), press(Kind::VirtualKey, kVkReturn));
 }
 
-TEST(AutoInputTest, ControlCharactersOtherThanTabAreNotTyped) {
+TEST(AutoInputTest, ControlCharactersOtherThanTabAndLineBreaksAreNotTyped) {
     const std::string c0 = std::string("a\0b", 3) + "\x1b\b\r\n\x7f\x01";
     const std::string c1 = "\xC2\x80\xC2\x85\xC2\x9F";  // U+0080, U+0085, U+009F
-    EXPECT_EQ(describeKeys(keystrokesFor(c0 + c1 + "\tc", Suffix::Tab)), "ab\tc<Tab>");
+    EXPECT_EQ(describeKeys(keystrokesFor(c0 + c1 + "\tc", Suffix::Tab)), "ab<Enter>\tc<Tab>");
     EXPECT_EQ(describeKeys(keystrokesFor("\xC2\xA0", Suffix::None)), "\xC2\xA0")
         << "no-break space is text";
 }

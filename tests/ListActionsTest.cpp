@@ -23,6 +23,9 @@ TEST_F(ListActionsTest, CopiesEverythingAfterTheFirstColon) {
     EXPECT_EQ(fx.clipboard.text, "lead");
     doubleClickOn("Code-128:a\x1bz");
     EXPECT_EQ(fx.clipboard.text, "a\x1bz") << "the entry's text as listed";
+    doubleClickOn("QR-Code:BEGIN:VCARD↵FN:Li↵↵END:VCARD↵");
+    EXPECT_EQ(fx.clipboard.text, "BEGIN:VCARD\r\nFN:Li\r\n\r\nEND:VCARD\r\n")
+        << "each line break shown is CR LF again";
 }
 
 TEST_F(ListActionsTest, EntryEndingWithItsColonLeavesEmptyText) {

@@ -69,7 +69,7 @@ TEST_F(MorePanelTest, OkReinitialisesTheEngineWhenTheCameraOrTheBeepChanged) {
         f.moreok.click();
         advance(2000);
         ASSERT_EQ(fx.children.started.size(), c.launches);
-        std::vector<std::string> args{kQrBytesUnchanged, kTryInverted};
+        std::vector<std::string> args{kQrBytesUnchanged, kTryInverted, kEscapeLineBreaks};
         args.insert(args.end(), c.args.begin(), c.args.end());
         EXPECT_EQ(fx.children.started.back().args, args);
     }
@@ -145,8 +145,8 @@ TEST_F(MorePanelTest, CameraAndBeepChangedOnThePanelReachTheNextInitialise) {
     advance(1000);
     ASSERT_EQ(fx.children.started.size(), 2u);
     using Args = std::vector<std::string>;
-    EXPECT_EQ(fx.children.started[0].args, (Args{"-Sqrcode.binary", "-Stest-inverted"}));
-    EXPECT_EQ(fx.children.started[1].args, (Args{"-Sqrcode.binary", "-Stest-inverted", "-q", "3"}));
+    EXPECT_EQ(fx.children.started[0].args, (Args{"-Sqrcode.binary", "-Stest-inverted", "--escape"}));
+    EXPECT_EQ(fx.children.started[1].args, (Args{"-Sqrcode.binary", "-Stest-inverted", "--escape", "-q", "3"}));
 }
 
 }  // namespace

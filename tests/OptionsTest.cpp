@@ -33,7 +33,7 @@ TEST_F(OptionsTest, AbsentKeysGiveTodaysBehaviour) {
     EXPECT_EQ(o.camera, "");
     EXPECT_TRUE(o.beep);
     EXPECT_TRUE(o.history);
-    EXPECT_EQ(ZbarEngine().cameraArguments(o), (Args{"-Sqrcode.binary", "-Stest-inverted"}))
+    EXPECT_EQ(ZbarEngine().cameraArguments(o), (Args{"-Sqrcode.binary", "-Stest-inverted", "--escape"}))
         << "QR bytes unchanged and inverted pictures tried, nothing else";
 }
 
@@ -147,7 +147,7 @@ TEST_F(OptionsTest, CameraAndBeepReachBothLaunchesAsArguments) {
     MainForm& f = started();
     advance(1);
     ASSERT_EQ(fx.children.started.size(), 1u);
-    EXPECT_EQ(fx.children.started[0].args, (Args{"-Sqrcode.binary", "-Stest-inverted", "-q", "2"}))
+    EXPECT_EQ(fx.children.started[0].args, (Args{"-Sqrcode.binary", "-Stest-inverted", "--escape", "-q", "2"}))
         << "-q before the camera";
 
     f.options.camera = "";
@@ -155,7 +155,7 @@ TEST_F(OptionsTest, CameraAndBeepReachBothLaunchesAsArguments) {
     f.restart.click();
     advance(1000);
     ASSERT_EQ(fx.children.started.size(), 2u);
-    EXPECT_EQ(fx.children.started[1].args, (Args{"-Sqrcode.binary", "-Stest-inverted"}))
+    EXPECT_EQ(fx.children.started[1].args, (Args{"-Sqrcode.binary", "-Stest-inverted", "--escape"}))
         << "the restart takes the current choice";
 }
 

@@ -39,10 +39,10 @@ class OptionsWindowTest : public FormTest {
         return static_cast<CheckBox&>(window().control("kind." + id));
     }
     ListBox& cameraList() { return static_cast<ListBox&>(window().control("cameraname")); }
-    // The arguments the camera engine was last started with, after its own two.
+    // The arguments the camera engine was last started with, after its own three.
     Texts lastCameraArguments() const {
         const Texts& args = fx.children.started.back().args;
-        return {args.begin() + 2, args.end()};
+        return {args.begin() + 3, args.end()};
     }
     Texts optionsKeyPaths() const {
         Texts paths;
@@ -294,7 +294,7 @@ TEST(NamedCamera, TheNameFindsItsCameraAtStartOrFallsBackToTheFirstWithALine) {
         fx.clock.advance(1);
         ASSERT_EQ(fx.children.started.size(), 1u);
         const Texts& args = fx.children.started[0].args;
-        EXPECT_EQ(Texts(args.begin() + 2, args.end()), c.cameraArguments);
+        EXPECT_EQ(Texts(args.begin() + 3, args.end()), c.cameraArguments);
         Texts cameraLines;
         for (const std::string& item : f.CodeList.items()) {
             if (item.starts_with("[摄像头")) cameraLines.push_back(item);

@@ -10,7 +10,7 @@ constexpr const char* kImageEngine = "zbarimg.exe";
 constexpr const char* kPicture = "D:\\photo.png";
 
 Texts engineArgs(const std::string& picture) {
-    return {"-D", "-q", "-Sqrcode.binary", "-Stest-inverted", picture};
+    return {"-D", "-q", "-Sqrcode.binary", "-Stest-inverted", "--escape", picture};
 }
 
 class PictureReaderTest : public FormTest {

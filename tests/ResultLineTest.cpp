@@ -23,7 +23,7 @@ TEST(ResultLineTest, CleaningRemovesEveryLineBreakSoPiecesRunTogether) {
 
 TEST(ResultLineTest, Utf8IsKeptAndOtherBytesGoThroughTheCodePage) {
     fake::FakeCodec codec;
-    const ResultLine utf8 = ResultLine::fromBytes("QR-Code:\xE4\xB8\xAD\xE6\x96\x87\r", codec);
+    const ResultLine utf8 = ResultLine::fromBytes("QR-Code:\xE4\xB8\xAD\xE6\x96\x87", codec);
     EXPECT_EQ(utf8.text, "QR-Code:中文");
     EXPECT_EQ(utf8.raw, "QR-Code:\xE4\xB8\xAD\xE6\x96\x87");
 

@@ -298,7 +298,7 @@ TEST_F(EngineLaunchTest, LaunchesOnceFromTheProgramFolderWithoutAShell) {
     ASSERT_EQ(fx.children.started.size(), 1u);
     EXPECT_EQ(fx.children.started[0],
               (ChildSpec{"C:\\Scan\\zbarcam.exe",
-                         {"-Sqrcode.binary", "-Stest-inverted"},
+                         {"-Sqrcode.binary", "-Stest-inverted", "--escape"},
                          "C:\\Scan\\bar.dat",
                          "C:\\Scan\\zbarcam.err"}))
         << "standard error kept beside bar.dat";

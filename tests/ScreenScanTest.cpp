@@ -170,7 +170,7 @@ TEST_F(ScreenScanTest, CaptureLeavesOutTheWindowAndTheVideoWindowAndTheEngineRea
     ASSERT_EQ(imageRuns(), 1u);
     EXPECT_EQ(fx.children.started.back(),
               (ChildSpec{kImageEngine,
-                         {"-D", "-q", kQrBytesUnchanged, kTryInverted, fx.screen.pictures[0]},
+                         {"-D", "-q", kQrBytesUnchanged, kTryInverted, kEscapeLineBreaks, fx.screen.pictures[0]},
                          kBar2Dat}));
     EXPECT_NE(fx.screen.pictures[0].rfind("C:\\Scan\\", 0), 0u) << "not in the program folder";
 }

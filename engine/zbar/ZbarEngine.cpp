@@ -58,8 +58,24 @@ std::string engineExitNotice(std::string_view errorOutput) {
     return "[图像识别模块已退出：" + shortened(line) + "]";
 }
 
+Bytes unescapedLine(std::string_view line) {
+    Bytes out;
+    out.reserve(line.size());
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char next = i + 1 < line.size() ? line[i + 1] : '\0';
+        const char meant = next == 'r' ? '\r' : next == 'n' ? '\n' : next == '\\' ? '\\' : '\0';
+        if (line[i] == '\\' && meant != '\0') {
+            out.push_back(meant);
+            ++i;
+        } else {
+            out.push_back(line[i]);
+        }
+    }
+    return out;
+}
+
 std::vector<std::string> ZbarEngine::cameraArguments(const Options& options) const {
-    std::vector<std::string> args{kQrBytesUnchanged, kTryInverted};
+    std::vector<std::string> args{kQrBytesUnchanged, kTryInverted, kEscapeLineBreaks};
     if (!options.beep) args.push_back("-q");
     addKindSwitches(args, options);
     if (!options.camera.empty()) args.push_back(options.camera);
@@ -68,7 +84,7 @@ std::vector<std::string> ZbarEngine::cameraArguments(const Options& options) con
 
 std::vector<std::string> ZbarEngine::imageArguments(const std::string& picture,
                                                     const Options& options) const {
-    std::vector<std::string> args{"-D", "-q", kQrBytesUnchanged, kTryInverted};
+    std::vector<std::string> args{"-D", "-q", kQrBytesUnchanged, kTryInverted, kEscapeLineBreaks};
     addKindSwitches(args, options);
     args.push_back(picture);
     return args;

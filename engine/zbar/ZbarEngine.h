@@ -13,6 +13,13 @@ namespace tolvira {
 // picture inverted too (light-on-dark codes).
 inline constexpr const char* kQrBytesUnchanged = "-Sqrcode.binary";
 inline constexpr const char* kTryInverted = "-Stest-inverted";
+// Both tools write CR, LF and backslash in a code's data as \r, \n and \\ (a patch of ours), so
+// that a code holding line breaks stays one line of the result file.
+inline constexpr const char* kEscapeLineBreaks = "--escape";
+
+// A line the tools wrote with kEscapeLineBreaks, as the code's bytes: \r, \n and \\ undone, any
+// other backslash kept as it is.
+Bytes unescapedLine(std::string_view line);
 
 // One short list line from zbarcam's standard error: its last line, put in words the user can
 // act on where it is known.
@@ -26,14 +33,15 @@ class ZbarEngine final : public Engine {
     std::string cameraResults() const override { return "bar.dat"; }
     std::string cameraErrors() const override { return "zbarcam.err"; }
     std::string imageResults() const override { return "bar2.dat"; }
-    // The two switches above, -q when it is not to beep, then the camera's number.
+    // The three switches above, -q when it is not to beep, then the camera's number.
     std::vector<std::string> cameraArguments(const Options& options) const override;
-    // No window (-D), no beep, the two switches, the picture.
+    // No window (-D), no beep, the three switches, the picture.
     std::vector<std::string> imageArguments(const std::string& picture,
                                             const Options& options) const override;
     std::string exitNotice(std::string_view errorOutput) const override {
         return engineExitNotice(errorOutput);
     }
+    Bytes unframed(std::string_view line) const override { return unescapedLine(line); }
 };
 
 }  // namespace tolvira

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # The shipped zbarimg.exe under Wine reads DataMatrix codes beside ZBar's own kinds: plain and
 # GS1 codes, side by side with an EAN-13, in plain and XML output, switched off by -S like
-# ZBar's kinds; damaged, hostile and huge pictures end without a crash and without a code.
+# ZBar's kinds; with --escape a code's CR, LF and backslash (ZBar's and DataMatrix's alike) are
+# written \r, \n and \\, one line per code; damaged, hostile and huge pictures end without a
+# crash and without a code.
 source "$(dirname "$0")/lib.sh"
 
-for tool in zint convert /usr/bin/zbarimg; do
+for tool in zint qrencode convert /usr/bin/zbarimg; do
     command -v "$tool" >/dev/null || fail "$tool is missing (see the README's set-up command)"
 done
 e2e_begin
@@ -61,6 +63,8 @@ convert "$E2E_TMP/ean.png" "$PROG_DIR/plain.png" -background white -gravity cent
     "$PROG_DIR/side.png"
 datamatrix control.png 'A\x01\x02\e[2J\x7fB\tC' --esc
 datamatrix lines.png 'line 1\nline 2' --esc
+datamatrix escapes.png 'a\r\nb\\nc\\' --esc
+printf 'QR 1\r\nQR\\n 2\r' | qrencode -8 -o "$PROG_DIR/qr-lines.png"
 # picture | options | exit code | output
 cases=(
     "plain.png|-q|0|DataMatrix:UDI (01)0 Hello, DataMatrix!\r\n"
@@ -71,6 +75,9 @@ cases=(
     "side.png|-q -Sdisable -Sdatamatrix.enable|0|DataMatrix:UDI (01)0 Hello, DataMatrix!\r\n"
     "side.png|-q -Sdisable -Sean13.enable|0|EAN-13:9501101530003\r\n"
     "plain.png|-q -Sdatamatrix.disable|4|"
+    "lines.png|-q --escape|0|DataMatrix:line 1\\\\nline 2\r\n"
+    "escapes.png|-q --escape|0|DataMatrix:a\\\\r\\\\nb\\\\\\\\nc\\\\\\\\\r\n"
+    "qr-lines.png|-q --escape -Sqrcode.binary|0|QR-Code:QR 1\\\\r\\\\nQR\\\\\\\\n 2\\\\r\r\n"
     "lines.png|--xml|0|<barcodes xmlns='http://zbar.sourceforge.net/2008/barcode'>\r\n<source href='$PROG_WIN\\lines.png'>\r\n<index num='0'>\r\n<symbol type='DataMatrix' quality='1' orientation='UNKNOWN'><data><![CDATA[line 1\r\nline 2]]></data></symbol>\r\n</index>\r\n</source>\r\n</barcodes>\r\n"
 )
 for case in "${cases[@]}"; do

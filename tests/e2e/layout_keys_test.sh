@@ -15,7 +15,7 @@ keys2=$E2E_TMP/keys2.log
 # shellcheck disable=SC2119 # no arguments: a normal start
 start_tolvira
 wait_for 10 "the engine's start record" test -s "$PROG_DIR/zbarcam.starts"
-expect_eq "the engine's arguments" "$(sed -n 's/^started [0-9]*//p' "$PROG_DIR/zbarcam.starts" | tr -d '\r')" ' args -Sqrcode.binary -Stest-inverted'
+expect_eq "the engine's arguments" "$(sed -n 's/^started [0-9]*//p' "$PROG_DIR/zbarcam.starts" | tr -d '\r')" ' args -Sqrcode.binary -Stest-inverted --escape'
 start_target_edit "$keys2" --keys-only
 scan 'Ab-1@x'
 expect_target 'Ab-1@x'

@@ -99,4 +99,4 @@ probe click moreok
 wait_for 5 "the more panel to close" hidden Fmore
 relaunched() { [[ "$(starts_of "$PROG_DIR")" == 2 ]]; }
 wait_for 15 "the engine to be started again" relaunched
-expect_eq "the relaunched engine's arguments" "$(sed -n '2s/^started [0-9]* //p' "$PROG_DIR/zbarcam.starts" | tr -d '\r')" 'args -Sqrcode.binary -Stest-inverted -q 2'
+expect_eq "the relaunched engine's arguments" "$(sed -n '2s/^started [0-9]* //p' "$PROG_DIR/zbarcam.starts" | tr -d '\r')" 'args -Sqrcode.binary -Stest-inverted --escape -q 2'

@@ -23,7 +23,7 @@ keys1=$E2E_TMP/keys1.log
 # shellcheck disable=SC2119 # no arguments: a normal start
 start_tolvira
 wait_for 10 "the engine's start record" test -s "$PROG_DIR/zbarcam.starts"
-expect_eq "the engine's arguments" "$(sed -n 's/^started [0-9]* //p' "$PROG_DIR/zbarcam.starts" | tr -d '\r')" 'args -Sqrcode.binary -Stest-inverted -q 2'
+expect_eq "the engine's arguments" "$(sed -n 's/^started [0-9]* //p' "$PROG_DIR/zbarcam.starts" | tr -d '\r')" 'args -Sqrcode.binary -Stest-inverted --escape -q 2'
 start_target_edit "$keys1"
 
 scan same

@@ -27,7 +27,7 @@ listed() { probe items CodeList | tr -d '\r' | grep -qxF "$1"; }
 wait_for 5 "the fallback line" listed '[摄像头“Gone Camera”未找到，已改用第一个摄像头]'
 started_once() { [[ "$(starts_of "$PROG_DIR")" == 1 ]]; }
 wait_for 15 "the engine to be started" started_once
-expect_eq "the engine's camera" "$(sed -n '1s/^started [0-9]* //p' "$PROG_DIR/zbarcam.starts" | tr -d '\r')" 'args -Sqrcode.binary -Stest-inverted 0'
+expect_eq "the engine's camera" "$(sed -n '1s/^started [0-9]* //p' "$PROG_DIR/zbarcam.starts" | tr -d '\r')" 'args -Sqrcode.binary -Stest-inverted --escape 0'
 
 log "the link on the settings panel opens the window"
 probe click bset

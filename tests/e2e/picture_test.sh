@@ -53,10 +53,10 @@ drop() {
 # Everything logged so far, as data.txt must hold it.
 logged=''
 
-# lists PATH LINE: a drop of PATH lists LINE on top, over what was on top, and appends exactly
-# the text after its first colon, CR LF, to data.txt.
+# lists PATH LINE [DATA]: a drop of PATH lists LINE on top, over what was on top, and appends
+# exactly DATA (by default the text after LINE's first colon), CR LF, to data.txt.
 lists() {
-    local path=$1 line=$2 data=${2#*:} top
+    local path=$1 line=$2 data=${3-${2#*:}} top
     top=$(probe items CodeList | head -n1)
     drop "$path"
     probe wait-item CodeList 0 "$line" 10000 ||
@@ -190,6 +190,14 @@ for case in "${cases[@]}"; do
     lists "$picture" "$line"
     file_drops=$((file_drops + 1))
 done
+
+log "codes holding line breaks: one code each, listed on one line, logged with their breaks"
+printf 'line one\nline two' | qrencode -8 -s 6 -o "$pics/two-lines.png"
+lists "$pics/two-lines.png" 'QR-Code:line one↵line two' $'line one\nline two'
+vcard=$'BEGIN:VCARD\r\nVERSION:3.0\r\nFN:李雷\r\nTEL:+86-10-1234\\5\r\nEND:VCARD'
+printf '%s' "$vcard" | qrencode -8 -s 6 -o "$pics/vcard.png"
+lists "$pics/vcard.png" 'QR-Code:BEGIN:VCARD↵VERSION:3.0↵FN:李雷↵TEL:+86-10-1234\5↵END:VCARD' "$vcard"
+file_drops=$((file_drops + 2))
 
 log "a picture named in Chinese inside a folder named in Chinese"
 mkdir -p "$pics/图片 文件夹"

@@ -112,6 +112,32 @@ expect_eq "entries added for an empty screen" "$(($(count) - before))" 1
 probe wait-processes zbarimg.exe 0 5000 || fail "an image engine still runs"
 no_picture_left
 
+log "codes holding line breaks: each one code, listed on one line, logged with its breaks"
+printf 'line one\nline two' | qrencode -8 -s 4 -m 2 -o "$pics/lines.png"
+vcard=$'BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Li Lei\r\nEND:VCARD'
+printf '%s' "$vcard" | qrencode -8 -s 4 -m 2 -o "$pics/vcard.png"
+convert -size 1280x800 xc:white "$pics/lines.png" -geometry +700+100 -composite \
+    "$pics/vcard.png" -geometry +700+450 -composite "BMP3:$pics/lines-screen.bmp"
+"$WINE" "$SHOW_PICTURE" "$SCREEN_TITLE" "Z:${pics//\//\\}\\lines-screen.bmp" 0 >>"$E2E_TMP/show.log" 2>&1 &
+E2E_PIDS+=($!)
+probe wait-window "$SCREEN_TITLE" 30000 || fail "the picture window did not appear"
+probe activate "$SCREEN_TITLE" 10000 || fail "the picture window did not get the focus"
+: >"$PROG_DIR/data.txt"
+before=$(count)
+two_listed() { (($(count) >= before + 2)); }
+press_key
+wait_for 10 "two codes listed" two_listed
+expect_eq "the two codes listed, each on one line" "$(probe items CodeList | head -n2 | sort)" \
+    "$(printf '%s\n' 'QR-Code:BEGIN:VCARD↵VERSION:3.0↵FN:Li Lei↵END:VCARD' 'QR-Code:line one↵line two' | sort)"
+expect_eq "entries added" "$(($(count) - before))" 2
+logged_both() { grep -qF 'line two' "$PROG_DIR/data.txt" && grep -qF 'END:VCARD' "$PROG_DIR/data.txt"; }
+wait_for 5 "data.txt to hold both codes" logged_both
+grep -qzF "line one"$'\n'"line two"$'\r\n' "$PROG_DIR/data.txt" || fail "the two-line code was not logged whole"
+grep -qzF "$vcard"$'\r\n' "$PROG_DIR/data.txt" || fail "the vCard was not logged whole"
+probe close "$SCREEN_TITLE"
+probe wait-no-window "$SCREEN_TITLE" 10000 || fail "the picture window did not close"
+log "ok: two codes holding line breaks, two entries"
+
 log "the key stored as empty: nothing held"
 probe click bend
 probe wait-no-window Tolvira 10000 || fail "Tolvira did not end"

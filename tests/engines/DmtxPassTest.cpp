@@ -194,6 +194,11 @@ TEST(DmtxPrint, AsZbarPrintsItsSymbols)
         {"hello", 0, DMTX_PLAIN, "DataMatrix:hello"},
         {"hello", 0, DMTX_RAW, "hello"},
         {"", 0, DMTX_PLAIN, "DataMatrix:"},
+        // --escape: every code one line, CR, LF and backslash as two characters each.
+        {"a\r\nb\nc\rd", 0, DMTX_ESCAPED, "DataMatrix:a\\r\\nb\\nc\\rd"},
+        {"C:\\new\\", 0, DMTX_ESCAPED, "DataMatrix:C:\\\\new\\\\"},
+        {"\xB1\\", 0, DMTX_ESCAPED, "DataMatrix:\xB1\\\\"},
+        {"", 0, DMTX_ESCAPED, "DataMatrix:"},
         {"line1\nline2", 0, DMTX_XML,
          "<symbol type='DataMatrix' quality='1' orientation='UNKNOWN'><data><![CDATA[line1\nline2]]>"
          "</data></symbol>"},

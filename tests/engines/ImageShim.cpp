@@ -8,6 +8,10 @@
 // special. Output lines get CR LF ends, as from the Windows build of the tool. --nodbus only
 // keeps zbarimg from reporting the missing system bus on every run.
 //
+// Debian's zbarimg has no --escape (a patch of ours): the shim takes it out and writes each
+// backslash of the output as two, which frames every single-line code as the patched tool does.
+// A code holding line breaks still comes out split here; the real engine's tests cover those.
+//
 // For tests of a decode that is still running: a file zbarimg.delay beside this executable,
 // holding a number of milliseconds when the shim starts, keeps the shim alive that much longer
 // after the decode has written all its output.
@@ -28,8 +32,8 @@ using tolvira::win32::quoteArgument;
 using tolvira::win32::widen;
 
 const wchar_t kScript[] =
-    L"PATH=/usr/bin:/bin; export PATH; marker=$1; shift; "
-    L"{ /usr/bin/zbarimg --nodbus \"$@\"; echo $? > \"$marker.part\"; } | sed 's/$/\\r/'; "
+    L"PATH=/usr/bin:/bin; export PATH; marker=$1; edits=$2; shift 2; "
+    L"{ /usr/bin/zbarimg --nodbus \"$@\"; echo $? > \"$marker.part\"; } | sed \"$edits\"; "
     L"mv \"$marker.part\" \"$marker\"";
 
 using UnixNameFn = char*(CDECL*)(const wchar_t*);
@@ -133,15 +137,23 @@ int wmain(int argc, wchar_t** argv) {
     DeleteFileW(marker.c_str());
 
     const std::wstring shell = names.dosPath("/bin/sh");
-    std::wstring commandLine = quoteArgument(shell) + L" -c " + quoteArgument(kScript) + L" sh " +
-                               quoteArgument(names.unixPath(marker));
+    bool escaped = false;
+    std::wstring args;
     bool valueNext = false;
     for (int i = 1; i < argc; ++i) {
         std::wstring arg = argv[i];
+        if (!valueNext && arg == L"--escape") {
+            escaped = true;
+            continue;
+        }
         const bool isFile = !valueNext && (arg.empty() || arg[0] != L'-');
         valueNext = !isFile && takesValue(arg);
-        commandLine += L" " + quoteArgument(isFile ? names.unixPath(arg) : arg);
+        args += L" " + quoteArgument(isFile ? names.unixPath(arg) : arg);
     }
+    const std::wstring edits = escaped ? L"s/\\\\/\\\\\\\\/g; s/$/\\r/" : L"s/$/\\r/";
+    std::wstring commandLine = quoteArgument(shell) + L" -c " + quoteArgument(kScript) +
+                               L" sh " + quoteArgument(names.unixPath(marker)) + L" " +
+                               quoteArgument(edits) + args;
 
     STARTUPINFOW si{};
     si.cb = sizeof si;

@@ -1,6 +1,6 @@
 // Whatever a code holds, typing it presses only its own characters: every key goes down and
-// up again, no control character is typed, no surrogate is left alone, and only the suffix
-// is a virtual key.
+// up again, no control character is typed, no surrogate is left alone, and the only virtual
+// keys are the suffix and an Enter for each line break.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <string>
@@ -23,11 +23,17 @@ bool isLow(uint16_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
-// Valid UTF-8 without its control characters (C1 ones are C2 80..C2 9F), TAB kept.
+// Valid UTF-8 without its control characters (C1 ones are C2 80..C2 9F), TAB kept, each line
+// break (CR LF, CR, LF) as one CR.
 std::string printable(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
         const auto b = static_cast<unsigned char>(text[i]);
+        if (b == '\r' || b == '\n') {
+            if (b == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += '\r';
+            continue;
+        }
         if ((b < 0x20 && b != '\t') || b == 0x7F) continue;
         if (b == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
             ++i;
@@ -62,6 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 suffix == tolvira::Suffix::Enter ? tolvira::kVkReturn : tolvira::kVkTab;
             check(down.kind == KeyInput::Kind::VirtualKey && down.code == expected,
                   "the suffix is not the chosen key");
+            continue;
+        }
+        if (down.kind == KeyInput::Kind::VirtualKey && down.code == tolvira::kVkReturn) {
+            typed += '\r';  // a line break
             continue;
         }
         check(down.kind == KeyInput::Kind::Unicode, "a virtual key inside the text");

@@ -91,8 +91,8 @@ class Scan {
         const Bytes& data = *fx_.files.contents(kBarDat);
         size_t start = 0;
         for (size_t end = data.find('\r'); end != Bytes::npos; end = data.find('\r', start)) {
-            written_.insert(
-                tolvira::ResultLine::fromBytes(data.substr(start, end - start), fx_.codec).text);
+            written_.insert(tolvira::onOneLine(
+                tolvira::resultLine(engine_, data.substr(start, end - start), fx_.codec).text));
             start = end + 1;
         }
     }
@@ -108,6 +108,7 @@ class Scan {
     }
 
     tolvira::fake::FakePlatform fx_;
+    const tolvira::ZbarEngine engine_;
     tolvira::MainForm form_{fx_.services};
     std::set<std::string> written_;  // every complete line written, as the poll decodes it
     size_t finishedLines_ = 0;       // complete lines in files since truncated or removed

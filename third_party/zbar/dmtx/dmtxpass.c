@@ -152,10 +152,24 @@ int dmtx_print_code(FILE *out, const dmtx_code_t *code, enum dmtx_format format,
 {
     if(format == DMTX_XML)
         return print_xml(out, code, buf, len);
-    if(format == DMTX_PLAIN && fprintf(out, "%s:", DMTX_PASS_NAME) < 0)
+    if(format != DMTX_RAW && fprintf(out, "%s:", DMTX_PASS_NAME) < 0)
         return -1;
+    if(format == DMTX_ESCAPED)
+        return dmtx_write_escaped(out, code->data, code->len);
     if(code->len && fwrite(code->data, code->len, 1, out) != 1)
         return -1;
+    return 0;
+}
+
+int dmtx_write_escaped(FILE *out, const void *data, unsigned len)
+{
+    const unsigned char *at = data, *end = at + len;
+    for(; at < end; at++) {
+        const char *escape = *at == '\r' ? "\\r" : *at == '\n' ? "\\n" :
+                             *at == '\\' ? "\\\\" : NULL;
+        if(escape ? fputs(escape, out) < 0 : putc(*at, out) == EOF)
+            return -1;
+    }
     return 0;
 }
 

@@ -38,11 +38,17 @@ int dmtx_pass_config(const char *cfgstr, int *enabled);
 
 /* Prints one code exactly as ZBar prints one of its symbols: "DataMatrix:" and the data in
  * plain mode, the data alone in raw mode, `zbar_symbol_xml`'s element in XML mode (buf/len as
- * that function's). No line end, no flush: the caller's loop adds them as for ZBar's symbols.
+ * that function's), and in escaped mode as plain with the data written by dmtx_write_escaped.
+ * No line end, no flush: the caller's loop adds them as for ZBar's symbols.
  * Returns 0, or -1 when the write failed. */
-enum dmtx_format { DMTX_PLAIN, DMTX_RAW, DMTX_XML };
+enum dmtx_format { DMTX_PLAIN, DMTX_RAW, DMTX_XML, DMTX_ESCAPED };
 int dmtx_print_code(FILE *out, const dmtx_code_t *code, enum dmtx_format format,
                     char **buf, unsigned *len);
+
+/* Writes code data with each CR, LF and backslash as the two characters \r, \n and \\, so that a
+ * code holding line breaks stays one output line (the tools' --escape output). Returns 0, or -1
+ * when the write failed. */
+int dmtx_write_escaped(FILE *out, const void *data, unsigned len);
 
 /* The camera's memory of recent codes. */
 typedef struct dmtx_seen dmtx_seen_t;
